@@ -1,0 +1,223 @@
+#include "forms.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "runtime.h"
+
+namespace platform {
+namespace {
+
+std::vector<Form*>& loadedForms() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+int toPixels(double twips, float twipsPerPixel) {
+    return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
+}
+
+int buttonBits(Qt::MouseButtons buttons) {
+    return (buttons.testFlag(Qt::LeftButton) ? vbLeftButton : 0) |
+           (buttons.testFlag(Qt::RightButton) ? vbRightButton : 0) |
+           (buttons.testFlag(Qt::MiddleButton) ? vbMiddleButton : 0);
+}
+
+int shiftBits(Qt::KeyboardModifiers modifiers) {
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) | (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+}  // namespace
+
+QColor OleColor(std::uint32_t bgr) {
+    if ((bgr & 0x80000000u) != 0) return QColor(240, 240, 240);  // a system colour: the button face
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// ---- Window ----
+
+Window::Window(QWidget* parent) : QWidget(parent) {
+    dc_.image = &image_;
+    fitImage();
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+float Window::Left() const {
+    return static_cast<float>(x() * Screen::TwipsPerPixelX());
+}
+float Window::Top() const {
+    return static_cast<float>(y() * Screen::TwipsPerPixelY());
+}
+float Window::Width() const {
+    return static_cast<float>(width() * Screen::TwipsPerPixelX());
+}
+float Window::Height() const {
+    return static_cast<float>(height() * Screen::TwipsPerPixelY());
+}
+
+void Window::setLeft(double twips) {
+    setGeometryPixels(toPixels(twips, Screen::TwipsPerPixelX()), y(), width(), height());
+}
+void Window::setTop(double twips) {
+    setGeometryPixels(x(), toPixels(twips, Screen::TwipsPerPixelY()), width(), height());
+}
+void Window::setWidth(double twips) {
+    setGeometryPixels(x(), y(), std::max(0, toPixels(twips, Screen::TwipsPerPixelX())), height());
+}
+void Window::setHeight(double twips) {
+    setGeometryPixels(x(), y(), width(), std::max(0, toPixels(twips, Screen::TwipsPerPixelY())));
+}
+
+void Window::setGeometryPixels(int left, int top, int w, int h) {
+    if (left != x() || top != y()) move(left, top);
+    if (w != width() || h != height()) {
+        resize(w, h);
+        fitImage();  // a hidden window gets no resize event until it is shown
+    }
+}
+
+void Window::setBackColor(std::uint32_t bgr) {
+    backColor_ = bgr;
+    clearImage(image_);
+    update();
+}
+
+void Window::setPicture(const Picture& picture) {
+    picture_ = picture;
+    clearImage(image_);
+    update();
+}
+
+void Window::clearImage(QImage& image) const {
+    if (image.isNull()) return;
+    image.fill(OleColor(backColor_));
+    if (!picture_.isNull()) {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, picture_);
+    }
+}
+
+void Window::Cls() {
+    clearImage(image_);
+    update();
+}
+
+void Window::PaintPicture(const Picture& picture, double x, double y, std::uint32_t rasterOp) {
+    if (rasterOp != SRCCOPY || image_.isNull()) return;
+    QPainter painter(&image_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);  // copy the source unchanged
+    if (dc_.clipped) painter.setClipRegion(dc_.clip);
+    painter.drawImage(toPixels(x, Screen::TwipsPerPixelX()), toPixels(y, Screen::TwipsPerPixelY()), picture);
+    update();
+}
+
+void Window::resizeEvent(QResizeEvent*) {
+    fitImage();
+}
+
+void Window::fitImage() {
+    // The persistent image follows the window's size, keeping what was drawn.
+    const QSize size(std::max(1, width()), std::max(1, height()));
+    if (image_.size() == size) return;
+    QImage grown(size, QImage::Format_RGB32);
+    clearImage(grown);
+    if (!image_.isNull()) {
+        QPainter painter(&grown);
+        painter.drawImage(0, 0, image_);
+    }
+    image_ = std::move(grown);
+}
+
+void Window::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(QRect(0, 0, width(), height()), image_, image_.rect().intersected(rect()));
+}
+
+void Window::Form_MouseDown(int, int, float, float) {}
+void Window::Form_MouseMove(int, int, float, float) {}
+
+void Window::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        leftPressed_ = true;
+        pressPosition_ = event->globalPosition().toPoint();
+    }
+    const QPointF at = event->position();
+    Form_MouseDown(buttonBits(event->button()), shiftBits(event->modifiers()),
+                   static_cast<float>(at.x() * Screen::TwipsPerPixelX()),
+                   static_cast<float>(at.y() * Screen::TwipsPerPixelY()));
+}
+
+void Window::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    // A move with the button held hands the window to the move loop, which takes the release: no click then.
+    leftPressed_ = false;
+    Form_MouseMove(buttonBits(event->buttons()), shiftBits(event->modifiers()),
+                   static_cast<float>(at.x() * Screen::TwipsPerPixelX()),
+                   static_cast<float>(at.y() * Screen::TwipsPerPixelY()));
+}
+
+void Window::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const bool click = leftPressed_ && rect().contains(event->position().toPoint());
+    leftPressed_ = false;
+    if (click) Form_Click();
+}
+
+// ---- Form ----
+
+Form::Form(const char* name) : Window(nullptr) {
+    Name = name;
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setWindowTitle(QString::fromUtf8(name));
+}
+
+Form::~Form() {
+    auto& forms = loadedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+void Form::SetFocus() {
+    if (isVisible()) activateWindow();
+}
+
+void Form::Form_QueryUnload(int&, int) {}
+void Form::Form_Unload(int&) {}
+
+const std::vector<Form*>& Forms() {
+    return loadedForms();
+}
+
+void Load(Form& form) {
+    if (form.loaded_) return;
+    form.loaded_ = true;
+    loadedForms().push_back(&form);
+    form.Form_Load();
+}
+
+bool Unload(Form& form, int unloadMode) {
+    if (!form.loaded_) return true;
+    int cancel = 0;
+    form.Form_QueryUnload(cancel, unloadMode);
+    if (cancel != 0) return false;
+    form.Form_Unload(cancel);
+    if (cancel != 0) return false;
+    form.loaded_ = false;
+    auto& forms = loadedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), &form), forms.end());
+    form.hide();
+    form.deleteLater();  // a handler of this form may still be running
+    return true;
+}
+
+// ---- PictureBox ----
+
+PictureBox::PictureBox(Window& parent, const char* name) : Window(&parent) {
+    Name = name;
+    show();  // a child is visible unless hidden
+}
+
+}  // namespace platform

@@ -1,0 +1,143 @@
+// The form runtime: windows with twip geometry and a persistent image, top-level forms and picture boxes,
+// the collection of loaded forms, and the mouse events in the original runtime's terms.
+#pragma once
+
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gdi.h"
+
+namespace platform {
+
+using Picture = QImage;
+
+// Mouse button bits of the mouse events.
+inline constexpr int vbLeftButton = 1;
+inline constexpr int vbRightButton = 2;
+inline constexpr int vbMiddleButton = 4;
+
+inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+
+// Colours are &H00BBGGRR values.
+QColor OleColor(std::uint32_t bgr);
+
+// A window's device context: its persistent image and the clipping region selected into it.
+class DeviceContext {
+  public:
+    QImage* image = nullptr;
+    QRegion clip;
+    bool clipped = false;
+};
+
+// What forms and picture boxes share: position and size in twips, visibility, the Tag text, the persistent
+// image (AutoRedraw) with BackColor, Cls and PaintPicture, and the mouse events.
+class Window : public QWidget {
+  public:
+    explicit Window(QWidget* parent);
+
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void setLeft(double twips);
+    void setTop(double twips);
+    void setWidth(double twips);
+    void setHeight(double twips);
+
+    // The window's own visibility flag (a picture box on a hidden form still reads True).
+    bool Visible() const { return !isHidden(); }
+
+    std::string Tag;
+    std::string Name;
+    bool AutoRedraw = false;
+
+    HWND hwnd() { return this; }
+    HDC hdc() { return &dc_; }
+
+    std::uint32_t BackColor() const { return backColor_; }
+    void setBackColor(std::uint32_t bgr);
+    // The design-time picture: the background that Cls restores.
+    void setPicture(const Picture& picture);
+
+    void Cls();
+    void PaintPicture(const Picture& picture, double x, double y, std::uint32_t rasterOp = SRCCOPY);
+
+    // The persistent image, as shown (for tests).
+    const QImage& image() const { return image_; }
+    // Where on the screen the left button was last pressed on this window (the move loop's grip).
+    QPoint pressPosition() const { return pressPosition_; }
+
+  protected:
+    // Button and Shift are bit sets (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl, 4 Alt); X and Y are twips
+    // relative to the window.
+    virtual void Form_MouseDown(int Button, int Shift, float X, float Y);
+    virtual void Form_MouseMove(int Button, int Shift, float X, float Y);
+    virtual void Form_Click() {}
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void setGeometryPixels(int x, int y, int width, int height);
+    void clearImage(QImage& image) const;
+    void fitImage();
+
+    QImage image_;
+    DeviceContext dc_;
+    std::uint32_t backColor_ = 0x8000000F;
+    Picture picture_;
+    bool leftPressed_ = false;
+    QPoint pressPosition_;
+};
+
+// A top-level form: borderless, not in the task bar. Loading runs Form_Load; unloading runs
+// Form_QueryUnload and Form_Unload, removes the form from the collection and destroys it later, so a form may
+// be unloaded from inside its own handler.
+class Form : public Window {
+  public:
+    explicit Form(const char* name);
+    ~Form() override;
+
+    bool Loaded() const { return loaded_; }
+    void SetFocus();
+
+    virtual void Form_Load() {}
+    virtual void Form_QueryUnload(int& Cancel, int UnloadMode);
+    virtual void Form_Unload(int& Cancel);
+
+  private:
+    friend void Load(Form& form);
+    friend bool Unload(Form& form, int unloadMode);
+    bool loaded_ = false;
+};
+
+// A picture box: a child window of a form.
+class PictureBox : public Window {
+  public:
+    PictureBox(Window& parent, const char* name);
+};
+
+// Unload modes.
+inline constexpr int vbFormCode = 1;
+inline constexpr int vbAppWindows = 2;
+
+// The collection of loaded forms, in load order.
+const std::vector<Form*>& Forms();
+void Load(Form& form);
+// Returns false when the form refused (Cancel set).
+bool Unload(Form& form, int unloadMode = vbFormCode);
+
+// Creates a form whose lifetime the runtime manages: it is destroyed after it is unloaded.
+template <class F, class... Args>
+F& NewForm(Args&&... args) {
+    return *new F(std::forward<Args>(args)...);  // destroyed by Unload
+}
+
+}  // namespace platform

@@ -1,0 +1,210 @@
+#include "runtime.h"
+
+#include <unistd.h>
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QStringList>
+#include <QThread>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "forms.h"
+
+namespace platform {
+namespace {
+
+std::optional<float> twipsPerPixelOverride;
+std::optional<std::uint32_t> randomSeed;
+bool recordingSleeps = false;
+std::vector<std::int32_t> recordedSleeps;
+std::int32_t dragFullWindows = 0;
+std::mt19937 generator;
+
+float twipsPerPixel(bool horizontal) {
+    if (twipsPerPixelOverride) return *twipsPerPixelOverride;
+    const QScreen* screen = qGuiApp == nullptr ? nullptr : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return 15.0f;
+    return static_cast<float>(1440.0 /
+                              (horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY()));
+}
+
+QRect screenGeometry(bool available) {
+    const QScreen* screen = qGuiApp == nullptr ? nullptr : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return QRect(0, 0, 1024, 768);
+    return available ? screen->availableGeometry() : screen->geometry();
+}
+
+std::filesystem::path executable() {
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("/kavimo") : path;
+}
+
+// The move loop: while it runs, every mouse event of the program comes here. The window follows the pointer,
+// keeping the point that was pressed under it; the left button's release ends the loop and is swallowed.
+class MoveLoop : public QObject {
+  public:
+    explicit MoveLoop(Window& window) : window_(&window) {
+        const QPoint grip = window.pressPosition().isNull() ? QCursor::pos() : window.pressPosition();
+        grabOffset_ = grip - window.pos();
+    }
+
+    void run() {
+        if (!QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)) return;  // released already
+        qApp->installEventFilter(this);
+        window_->grabMouse();
+        loop_.exec();
+        qApp->removeEventFilter(this);
+        if (window_) window_->releaseMouse();
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseMove:
+                if (window_)
+                    window_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grabOffset_);
+                return true;
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) loop_.quit();
+                return true;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    QPointer<Window> window_;
+    QPoint grabOffset_;
+    QEventLoop loop_;
+};
+
+}  // namespace
+
+namespace Screen {
+float TwipsPerPixelX() {
+    return twipsPerPixel(true);
+}
+float TwipsPerPixelY() {
+    return twipsPerPixel(false);
+}
+float Width() {
+    return static_cast<float>(screenGeometry(false).width() * TwipsPerPixelX());
+}
+float Height() {
+    return static_cast<float>(screenGeometry(false).height() * TwipsPerPixelY());
+}
+int WorkAreaBottom() {
+    const QRect area = screenGeometry(true);
+    return area.y() + area.height();
+}
+}  // namespace Screen
+
+namespace App {
+std::string Path() {
+    return executable().parent_path().string();
+}
+std::string EXEName() {
+    return executable().stem().string();
+}
+std::string Title() {
+    return "Kavimo";
+}
+}  // namespace App
+
+std::string Command() {
+    if (QCoreApplication::instance() == nullptr) return {};
+    QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty()) arguments.removeFirst();
+    return arguments.join(' ').toStdString();
+}
+
+void DoEvents() {
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+}
+
+void Sleep(std::int32_t milliseconds) {
+    if (recordingSleeps) {
+        recordedSleeps.push_back(milliseconds);
+        return;
+    }
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void Randomize() {
+    generator.seed(
+        randomSeed ? *randomSeed
+                   : static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+}
+
+float Rnd() {
+    // 24 random bits: m / 2^24 is exact in single precision and at most 1 - 2^-24, so a product with any
+    // whole n up to 2^24 rounds to a value below n.
+    return static_cast<float>(generator() >> 8) * (1.0f / 16777216.0f);
+}
+
+void MsgBoxAndEnd(const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", App::EXEName().c_str(), text.c_str());
+    std::fflush(stderr);
+    if (qApp != nullptr) {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(App::Title()),
+                        QString::fromStdString(text), QMessageBox::Ok);
+        box.exec();
+    }
+    _exit(1);
+}
+
+void End() {
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+bool SystemParametersInfoA(unsigned action, unsigned param, void* value, unsigned) {
+    if (action == SPI_GETDRAGFULLWINDOWS && value != nullptr) {
+        *static_cast<std::int32_t*>(value) = dragFullWindows;
+        return true;
+    }
+    if (action == SPI_SETDRAGFULLWINDOWS) {
+        dragFullWindows = static_cast<std::int32_t>(param);
+        return true;
+    }
+    return false;
+}
+
+bool ReleaseCapture() {
+    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    return true;
+}
+
+std::intptr_t SendMessageA(HWND window, unsigned message, std::intptr_t wParam, std::intptr_t) {
+    if (window != nullptr && message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) MoveLoop(*window).run();
+    return 0;
+}
+
+namespace TestSeams {
+void SetTwipsPerPixel(std::optional<float> value) {
+    twipsPerPixelOverride = value;
+}
+void SetRandomSeed(std::optional<std::uint32_t> seed) {
+    randomSeed = seed;
+}
+void RecordSleeps(bool record) {
+    recordingSleeps = record;
+    recordedSleeps.clear();
+}
+const std::vector<std::int32_t>& RecordedSleeps() {
+    return recordedSleeps;
+}
+}  // namespace TestSeams
+
+}  // namespace platform

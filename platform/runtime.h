@@ -1,0 +1,68 @@
+// The rest of the runtime the program is written against: the screen object, the program's own path, name
+// and command line, message processing, Sleep, the seeded random generator, the fatal message box, the
+// move loop and the full-window-drag setting.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gdi.h"
+
+namespace platform {
+
+namespace Screen {
+float TwipsPerPixelX();
+float TwipsPerPixelY();
+float Width();         // the primary screen, in twips
+float Height();        // the primary screen, in twips
+int WorkAreaBottom();  // the bottom of the primary screen's usable area, in pixels
+}  // namespace Screen
+
+namespace App {
+std::string Path();     // the executable's directory, without a trailing separator
+std::string EXEName();  // the executable's file name without its extension
+std::string Title();    // the program's name
+}  // namespace App
+
+// The arguments after the program's name, joined by single blanks.
+std::string Command();
+
+// Processes the messages that are waiting, once.
+void DoEvents();
+void Sleep(std::int32_t milliseconds);
+
+// Seeds the generator from the system timer (or from the test seed, when one is set).
+void Randomize();
+// A value in [0, 1); Int(Rnd() * n) < n holds for every n up to 2^24.
+float Rnd();
+
+// Shows the message (OK button only, no icon, the program's name as caption) and ends the process at once
+// with status 1: no unload handler runs and nothing is saved.
+[[noreturn]] void MsgBoxAndEnd(const std::string& text);
+// Ends the process at once with status 0.
+[[noreturn]] void End();
+
+// The full-window-drag setting, kept in-process: the desktop's own setting is never touched.
+inline constexpr unsigned SPI_GETDRAGFULLWINDOWS = 0x26;
+inline constexpr unsigned SPI_SETDRAGFULLWINDOWS = 0x25;
+bool SystemParametersInfoA(unsigned action, unsigned param, void* value, unsigned winIni);
+
+// The move loop: a press on the "caption" of a window moves the window with the pointer until the button is
+// released; the call returns then, and the release never reaches the window as a click.
+inline constexpr unsigned WM_NCLBUTTONDOWN = 0xA1;
+inline constexpr int HTCAPTION = 2;
+bool ReleaseCapture();
+std::intptr_t SendMessageA(HWND window, unsigned message, std::intptr_t wParam, std::intptr_t lParam);
+
+// Test seams; the shipped program sets none of them.
+namespace TestSeams {
+void SetTwipsPerPixel(std::optional<float> twipsPerPixel);
+void SetRandomSeed(std::optional<std::uint32_t> seed);
+// While recording, Sleep adds its argument to the list instead of blocking.
+void RecordSleeps(bool record);
+const std::vector<std::int32_t>& RecordedSleeps();
+}  // namespace TestSeams
+
+}  // namespace platform

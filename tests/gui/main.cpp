@@ -1,0 +1,9 @@
+#include <gtest/gtest.h>
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";  // a child re-runs the test from the start
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
