@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStringList>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,7 @@ std::optional<float> twipsPerPixelOverride;
 std::optional<std::uint32_t> randomSeed;
 bool recordingSleeps = false;
 std::vector<std::int32_t> recordedSleeps;
+std::function<void()> onRecordedSleep;
 std::int32_t dragFullWindows = 0;
 std::mt19937 generator;
 
@@ -108,6 +110,13 @@ int WorkAreaBottom() {
     const QRect area = screenGeometry(true);
     return area.y() + area.height();
 }
+bool ShowsAny(int x, int y, int width, int height) {
+    if (qGuiApp == nullptr) return QRect(0, 0, 1024, 768).intersects(QRect(x, y, width, height));
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        return screen->geometry().intersects(QRect(x, y, width, height));
+    });
+}
 }  // namespace Screen
 
 namespace App {
@@ -136,6 +145,7 @@ void DoEvents() {
 void Sleep(std::int32_t milliseconds) {
     if (recordingSleeps) {
         recordedSleeps.push_back(milliseconds);
+        if (onRecordedSleep) onRecordedSleep();
         return;
     }
     if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
@@ -198,8 +208,9 @@ void SetTwipsPerPixel(std::optional<float> value) {
 void SetRandomSeed(std::optional<std::uint32_t> seed) {
     randomSeed = seed;
 }
-void RecordSleeps(bool record) {
+void RecordSleeps(bool record, std::function<void()> onSleep) {
     recordingSleeps = record;
+    onRecordedSleep = std::move(onSleep);
     recordedSleeps.clear();
 }
 const std::vector<std::int32_t>& RecordedSleeps() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ float TwipsPerPixelY();
 float Width();         // the primary screen, in twips
 float Height();        // the primary screen, in twips
 int WorkAreaBottom();  // the bottom of the primary screen's usable area, in pixels
+// Whether any part of the rectangle (pixels) lies on one of the screens.
+bool ShowsAny(int x, int y, int width, int height);
 }  // namespace Screen
 
 namespace App {
@@ -60,8 +63,9 @@ std::intptr_t SendMessageA(HWND window, unsigned message, std::intptr_t wParam, 
 namespace TestSeams {
 void SetTwipsPerPixel(std::optional<float> twipsPerPixel);
 void SetRandomSeed(std::optional<std::uint32_t> seed);
-// While recording, Sleep adds its argument to the list instead of blocking.
-void RecordSleeps(bool record);
+// While recording, Sleep adds its argument to the list instead of blocking, and calls onSleep (if any) so
+// that a test can look at what the program shows during the pause.
+void RecordSleeps(bool record, std::function<void()> onSleep = {});
 const std::vector<std::int32_t>& RecordedSleeps();
 }  // namespace TestSeams
 

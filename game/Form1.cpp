@@ -1,0 +1,87 @@
+#include "Form1.h"
+
+#include <QPointer>
+
+#include "Module1.h"
+#include "menu/frmMenu.h"
+#include "platform/numbers.h"
+#include "platform/runtime.h"
+#include "toolkit/mod_RGN_UserFunction.h"
+
+static void initProgramResources() {
+    Q_INIT_RESOURCE(program);
+}
+
+namespace game {
+
+using namespace toolkit;
+using platform::CLng;
+using platform::Val;
+
+Form1::Form1() : Form("Form1") {
+    initProgramResources();
+    setBackColor(0x00404040);
+    setPicture(platform::Picture(":/Form1.bmp"));
+    setWindowIcon(QIcon(":/Form1_icon.png"));
+}
+
+Form1& Form1::Instance() {
+    static QPointer<Form1> form;
+    if (form.isNull()) form = &platform::NewForm<Form1>();
+    return *form;
+}
+
+void Form1::Form_Load() {
+    CommandLineFlag = !platform::Command().empty();
+    platform::Randomize();
+    setWidth(PixelToTwipX(32));
+    setHeight(PixelToTwipY(32));
+    menu::frmMenu::Instance().tc[0].setChecked(true);
+    placeIcon();
+    setLeft(IconLeft);
+    setTop(IconTop);
+}
+
+// Where the icon stood when the program last ended, or the middle of the screen. A stored place that cannot
+// be a window position (outside the 32-bit range) or that would leave the icon wholly off every screen counts
+// as none: an icon nobody can see could not even be quit.
+void Form1::placeIcon() {
+    if (!ReadIni("Data", "X").empty()) {
+        try {
+            const std::int32_t left = CLng(Val(ReadIni("Data", "X")));
+            const std::int32_t top = CLng(Val(ReadIni("Data", "Y")));
+            if (platform::Screen::ShowsAny(TwipToPixelX(left), TwipToPixelY(top), 32, 32)) {
+                IconLeft = left;
+                IconTop = top;
+                return;
+            }
+        } catch (const platform::Overflow&) {
+        }
+    }
+    IconLeft = CLng((platform::Screen::Width() - PixelToTwipX(32)) / 2.0);
+    IconTop = CLng((platform::Screen::Height() - PixelToTwipY(32)) / 2.0);
+}
+
+void Form1::Form_MouseDown(int Button, int, float, float) {
+    if (Button == platform::vbLeftButton) {
+        IconLeft = CLng(Left());
+        IconTop = CLng(Top());
+    } else if (Button == platform::vbRightButton) {
+        menu::frmMenu::Instance().PopupMenu();
+    }
+}
+
+void Form1::Form_MouseMove(int Button, int, float, float) {
+    if (Button != platform::vbLeftButton) return;
+    DragWindow(*this);
+    IconLeft = CLng(Left());
+    IconTop = CLng(Top());
+}
+
+void Form1::Form_Click() {
+    const float n = menu::frmMenu::Instance().tc[0].Checked() ? 4 : 6;
+    StartPuzzle(n, n);
+    MakeRGNWindow(11, *this, true);  // from now on the hidden icon window is the completion test's probe
+}
+
+}  // namespace game

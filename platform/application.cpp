@@ -1,0 +1,78 @@
+#include "application.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(signalPipe[1], &byte, 1);
+}
+
+bool set(const char* name) {
+    return std::getenv(name) != nullptr && *std::getenv(name) != '\0';
+}
+
+// Absolute window positions, outlines and the always-on-top band need X11: on a Wayland session the program
+// runs through XWayland, unless the user has chosen a Qt platform.
+bool chooseDisplay() {
+    if (set("QT_QPA_PLATFORM")) return true;
+    if (!set("DISPLAY")) {
+        std::fprintf(
+            stderr,
+            "kavimo: no X display to open (DISPLAY is not set); Kavimo needs an X11 desktop or XWayland\n");
+        return false;
+    }
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return true;
+}
+
+void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        // The platform could not start: most often the X display cannot be opened.
+        std::fprintf(stderr, "kavimo: cannot open the display %s (%s)\n",
+                     set("DISPLAY") ? std::getenv("DISPLAY") : "", qPrintable(message.section('\n', 0, 0)));
+        _exit(1);
+    }
+    if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+void catchSessionEnd(QApplication& app, const std::function<void()>& orderlyEnd) {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [orderlyEnd] { orderlyEnd(); });
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [orderlyEnd](QSessionManager&) { orderlyEnd(); });
+}
+
+}  // namespace
+
+int Run(int argc, char** argv, const std::function<void()>& start, const std::function<void()>& orderlyEnd) {
+    if (!chooseDisplay()) return 1;
+    qInstallMessageHandler(onQtMessage);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kavimo");
+    QApplication::setQuitOnLastWindowClosed(false);  // the program ends only through its menu or the session
+    catchSessionEnd(app, orderlyEnd);
+    start();
+    return QApplication::exec();
+}
+
+}  // namespace platform
