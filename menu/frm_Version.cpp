@@ -8,7 +8,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStringList>
+#include <QWindow>
 
 #include "toolkit/mod_RGN_UserFunction.h"
 
@@ -129,21 +131,30 @@ void frm_Version::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// The whole window, frame included, goes to the middle of the screen. Until the window manager has framed
-// the window its frame is unknown, and the window is centred as if it had none.
+// Puts the whole window, frame included, in the middle of the screen. The window manager's frame is known
+// only once the window is on the screen; until then the window is centred as if it had none.
 void frm_Version::centreOnScreen() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = frameGeometry().size();
-    move(screen.x() + (screen.width() - outer.width()) / 2,
-         screen.y() + (screen.height() - outer.height()) / 2);
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    const QSize outer = size().grownBy(frame);
+    const QPoint client(screen.x() + (screen.width() - outer.width()) / 2 + frame.left(),
+                        screen.y() + (screen.height() - outer.height()) / 2 + frame.top());
+    setGeometry(QRect(client, size()));
 }
 
-void frm_Version::moveEvent(QMoveEvent* event) {
-    QDialog::moveEvent(event);
-    if (!framed_ && isVisible() && frameGeometry() != geometry()) {
+void frm_Version::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    windowHandle()->installEventFilter(this);
+}
+
+bool frm_Version::eventFilter(QObject* watched, QEvent* event) {
+    // The window manager tells the size of its frame before it puts the window on the screen.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !framed_ &&
+        windowHandle()->isExposed()) {
         framed_ = true;
         centreOnScreen();
     }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frm_Version::paintEvent(QPaintEvent* event) {

@@ -55,7 +55,8 @@ class frm_Version : public QDialog {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
@@ -63,7 +64,7 @@ class frm_Version : public QDialog {
     void Command1_Click();
     void centreOnScreen();
 
-    bool framed_ = false;  // centred again once the window manager had put its frame around the window
+    bool framed_ = false;  // centred again, frame included, since the window first appeared on the screen
 };
 
 }  // namespace menu

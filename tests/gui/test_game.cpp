@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include "../area.h"
@@ -316,4 +317,26 @@ TEST_F(Game, QuitWritesTheIconsPlaceAndEnds) {
     EXPECT_EXIT(menuForm().mend_Click(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(toolkit::RGN_ReadIni("Data", "X"), "-150");
     EXPECT_EQ(toolkit::RGN_ReadIni("Data", "Y"), "4425");
+}
+
+TEST_F(Game, APuzzleChosenDuringASetUpWaitsForItThenReplacesIt) {
+    start();
+    // The first piece's shape lets waiting messages through: the menu choice arrives in the middle.
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+        menuForm().tc_Click(2);
+        chosen = true;
+        EXPECT_EQ(TileCountX, 4);  // the running set-up is untouched
+    });
+    menuForm().tc_Click(0);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(TileCountX, 6);
+    ASSERT_EQ(Pieces.size(), 9u);
+    for (int p = 0; p < 9; ++p) {
+        EXPECT_EQ(piece(p).Idx, p);
+        EXPECT_TRUE(piece(p).Visible());
+        EXPECT_EQ(cellsOf(p).size(), 4u);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(platform::Forms().size(), 9u + 3u);
 }

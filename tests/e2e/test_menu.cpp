@@ -1,0 +1,134 @@
+// The pop-up menu on a piece: another grid, and the version window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "kavimo.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr std::uint32_t black = 0x000000;
+
+std::vector<Piece> dealFourByFour(Kavimo& kavimo) {
+    const auto icon = kavimo.waitForIcon();
+    if (!icon) return {};
+    click(placeOf(*icon).topLeft() + Point{16, 16});
+    return kavimo.waitForPieces(4);
+}
+
+std::optional<WindowId> waitForPopupMenu(int pid) {
+    std::optional<WindowId> menu;
+    eventually([&] {
+        for (WindowId window : viewableWindowsOf(pid))
+            if (isPopupMenu(window)) menu = window;
+        return menu.has_value();
+    });
+    return menu;
+}
+
+// Right-clicks the top piece and goes through the menu with the keyboard.
+void chooseOnTheTopPiece(Kavimo& kavimo, std::initializer_list<const char*> keys) {
+    const auto pieces = kavimo.pieces();
+    ASSERT_FALSE(pieces.empty());
+    const Piece& top = pieces.back();
+    const Point at = top.screenCentreOf(*top.cells.begin());
+    click(at, 3);
+    const auto menu = waitForPopupMenu(kavimo.pid());
+    ASSERT_TRUE(menu) << "no pop-up menu";
+    EXPECT_EQ(placeOf(*menu).topLeft(), at) << "the menu does not open at the pointer";
+    for (const char* key : keys) tapKey(key);
+}
+
+// The origin marker: four 2 x 2 dots at the middles of the sides of the window's cell (0, 0).
+std::set<Point> originMarker() {
+    std::set<Point> dots;
+    for (Point corner : {Point{3, 0}, Point{0, 3}, Point{6, 3}, Point{3, 6}})
+        for (Point d : {Point{0, 0}, Point{1, 0}, Point{0, 1}, Point{1, 1}}) dots.insert(corner + d);
+    return dots;
+}
+
+}  // namespace
+
+TEST(Menu, SixBySixWithoutTurningDealsNineUnturnedPiecesThatAClickLeavesAlone) {
+    Kavimo kavimo({.arguments = {"marks"}});
+    ASSERT_EQ(dealFourByFour(kavimo).size(), 4u) << kavimo.errors();
+    chooseOnTheTopPiece(kavimo, {"Down", "Right", "Down", "Return"});  // タイル数 > 6*6（回転なし）
+
+    const auto pieces = kavimo.waitForPieces(9);
+    ASSERT_EQ(pieces.size(), 9u) << "pieces on the screen: " << kavimo.pieces().size();
+    auto marked = originMarker();
+    std::set<Cell> dealt;
+    for (const Piece& piece : pieces) {
+        SCOPED_TRACE(testing::Message() << "piece at " << piece.place.x << ", " << piece.place.y);
+        EXPECT_EQ(piece.place.width, 48);
+        EXPECT_EQ(piece.place.height, 48);
+        EXPECT_TRUE(isAbove(piece.window));
+        EXPECT_EQ(piece.place.x % 8, 0);
+        EXPECT_EQ(piece.place.y % 8, 0);
+        EXPECT_EQ(piece.cells.size(), 4u);
+        // The marker stands where it was dealt, on cell (0, 0): the piece has not been turned.
+        auto expected = pixelsOf(piece.cells);
+        expected.insert(marked.begin(), marked.end());
+        EXPECT_EQ(piece.outline, expected);
+        for (Cell cell : piece.cells) EXPECT_TRUE(dealt.insert(cell).second) << "two pieces share a cell";
+    }
+    EXPECT_EQ(dealt.size(), 36u);
+
+    // The dots are black; the top piece hides nothing of its own.
+    const Piece top = pieces.back();
+    const Image corner = grabScreen({top.place.x, top.place.y, 8, 8});
+    for (Point dot : marked) EXPECT_EQ(corner.at(dot.x, dot.y), black) << "dot pixel " << dot.x << ", " << dot.y;
+
+    // A click does not turn a piece in this grid; dragging still works.
+    const Point at = top.screenCentreOf(*top.cells.begin());
+    click(at);
+    pause(200);
+    movePointer(at);
+    pressButton(1);
+    glide(at, at + Point{16, 16});
+    EXPECT_TRUE(eventually([&] { return placeOf(top.window).topLeft() == top.place.topLeft() + Point{16, 16}; }));
+    releaseButton(1);
+    const Piece after = readPiece(top.window);
+    EXPECT_EQ(after.outline, top.outline);
+    EXPECT_EQ(after.place.topLeft(), top.place.topLeft() + Point{16, 16});
+}
+
+TEST(Menu, TheVersionWindowOpensCentredAbovePiecesAndEnterClosesIt) {
+    Kavimo kavimo;
+    const auto pieces = dealFourByFour(kavimo);
+    ASSERT_EQ(pieces.size(), 4u) << kavimo.errors();
+    chooseOnTheTopPiece(kavimo, {"Down", "Down", "Return"});  // バージョン情報
+
+    std::optional<WindowId> version;
+    ASSERT_TRUE(eventually([&] {
+        for (WindowId window : viewableWindowsOf(kavimo.pid()))
+            if (titleOf(window) == "バージョン情報") version = window;
+        return version.has_value();
+    })) << "no version window";
+    // Let the window manager frame and place it.
+    pause(300);
+    const Rect frame = framePlaceOf(*version);
+    EXPECT_LE(std::abs(frame.x + frame.width / 2 - 512), 1) << "frame at " << frame.x << " wide " << frame.width;
+    EXPECT_LE(std::abs(frame.y + frame.height / 2 - 384), 1) << "frame at " << frame.y << " high " << frame.height;
+    EXPECT_EQ(placeOf(*version).width, 263);  // 3945 x 1125 twips
+    EXPECT_EQ(placeOf(*version).height, 75);
+    EXPECT_TRUE(isAbove(*version));
+    for (const Piece& piece : kavimo.pieces())
+        EXPECT_GT(stackingLevel(*version), stackingLevel(piece.window)) << "a piece stands above the version window";
+
+    // Escape does nothing (there is no cancel button); Enter presses OK.
+    tapKey("Escape");
+    pause(300);
+    EXPECT_TRUE(isViewable(*version));
+    tapKey("Return");
+    EXPECT_TRUE(eventually([&] { return !isViewable(*version); })) << "Enter did not close the version window";
+
+    // The program goes on with the same puzzle.
+    pause(200);
+    EXPECT_TRUE(kavimo.running());
+    const auto after = kavimo.pieces();
+    ASSERT_EQ(after.size(), pieces.size());
+    for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].place, pieces[i].place);
+}
