@@ -9,6 +9,8 @@ Files written next to this script:
     pPicture0.bmp .. pPicture11.bmp   one picture per region template
     Form1.bmp                         the icon window's 32 x 32 picture
     Form1_icon.png                    the icon window's window icon
+    Form1_icon_64.png, _128.png       the same icon for the desktop's larger
+                                      sizes, each pixel a 2 x 2 or 4 x 4 square
     frm_Version_icon.png              the version window's icon
     pictures.qrc, program.qrc         Qt resource lists
 
@@ -480,6 +482,14 @@ def qrc_text(names):
     return "\n".join(lines)
 
 
+def scaled(img, factor):
+    """Each pixel becomes a factor x factor square: pixel art stays crisp."""
+    return [[c for c in row for _ in range(factor)] for row in img for _ in range(factor)]
+
+
+# The installed program's icon at the desktop's larger sizes.
+LARGE_ICONS = {"Form1_icon_%d.png" % size: size for size in (64, 128)}
+
 PICTURE_FILES = ["pPicture%d.bmp" % n for n in range(12)]
 PROGRAM_FILES = ["Form1.bmp", "Form1_icon.png", "frm_Version_icon.png"]
 
@@ -500,6 +510,8 @@ def write_all():
         outputs[PICTURE_FILES[n]] = bmp_bytes(build(), bpp)
     outputs["Form1.bmp"] = bmp_bytes(form1_picture(), 4)
     outputs["Form1_icon.png"] = png_bytes(form1_icon())
+    for name, size in LARGE_ICONS.items():
+        outputs[name] = png_bytes(scaled(form1_icon(), size // 32))
     outputs["frm_Version_icon.png"] = png_bytes(version_icon())
     outputs["pictures.qrc"] = qrc_text(PICTURE_FILES).encode("ascii")
     outputs["program.qrc"] = qrc_text(PROGRAM_FILES).encode("ascii")
@@ -563,6 +575,14 @@ def check_all():
             fail("%s: expected 32x32 with the standard palette" % name)
         elif rows != build():
             fail("%s: does not match the drawing" % name)
+        elif list(trns) != [255] * FUCHSIA + [0]:
+            fail("%s: unexpected transparency" % name)
+    for name, size in LARGE_ICONS.items():
+        w, h, depth, ctype, palette, trns, rows = read_png(os.path.join(HERE, name))
+        if (w, h) != (size, size) or palette != PALETTE16:
+            fail("%s: expected %dx%d with the standard palette" % (name, size, size))
+        elif rows != scaled(form1_icon(), size // 32):
+            fail("%s: is not Form1_icon.png scaled up" % name)
         elif list(trns) != [255] * FUCHSIA + [0]:
             fail("%s: unexpected transparency" % name)
     if form1_icon() == version_icon() or form1_icon() == form1_picture() or version_icon() == form1_picture():

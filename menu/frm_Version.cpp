@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
@@ -78,7 +79,7 @@ frm_Version::frm_Version() {
         boldSerif({"ＭＳ Ｐ明朝", "MS PMincho", "IPAPMincho", "IPAMincho", "Noto Serif CJK JP"}, 11.25));
     place(Label3, 840, 180, 2055, 285);
 
-    Label2[1].setParent(this);
+    Label2[1].setParent(this);  // the members of a control array are made without a parent
     setLabel(Label2[1], QStringLiteral("Version 1.0.1"));
     Label2[1].setFont(boldSerif({"Times New Roman", "Liberation Serif", "Nimbus Roman"}, 9.75));
     place(Label2[1], 1515, 525, 1515, 285);

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QPushButton>
 #include <array>
+#include <cstddef>
 #include <optional>
 
 namespace menu {
@@ -64,7 +65,7 @@ class frm_Version : public QDialog {
     void Command1_Click();
     void centreOnScreen();
 
-    bool framed_ = false;  // centred again, frame included, since the window first appeared on the screen
+    bool framed_ = false;  // centred with the window manager's frame around it
 };
 
 }  // namespace menu

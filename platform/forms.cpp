@@ -47,10 +47,10 @@ Window::Window(QWidget* parent) : QWidget(parent) {
 }
 
 float Window::Left() const {
-    return static_cast<float>(x() * Screen::TwipsPerPixelX());
+    return static_cast<float>(placed_.x() * Screen::TwipsPerPixelX());
 }
 float Window::Top() const {
-    return static_cast<float>(y() * Screen::TwipsPerPixelY());
+    return static_cast<float>(placed_.y() * Screen::TwipsPerPixelY());
 }
 float Window::Width() const {
     return static_cast<float>(width() * Screen::TwipsPerPixelX());
@@ -60,24 +60,31 @@ float Window::Height() const {
 }
 
 void Window::setLeft(double twips) {
-    setGeometryPixels(toPixels(twips, Screen::TwipsPerPixelX()), y(), width(), height());
+    setGeometryPixels(toPixels(twips, Screen::TwipsPerPixelX()), placed_.y(), width(), height());
 }
 void Window::setTop(double twips) {
-    setGeometryPixels(x(), toPixels(twips, Screen::TwipsPerPixelY()), width(), height());
+    setGeometryPixels(placed_.x(), toPixels(twips, Screen::TwipsPerPixelY()), width(), height());
 }
 void Window::setWidth(double twips) {
-    setGeometryPixels(x(), y(), std::max(0, toPixels(twips, Screen::TwipsPerPixelX())), height());
+    setGeometryPixels(placed_.x(), placed_.y(), std::max(0, toPixels(twips, Screen::TwipsPerPixelX())),
+                      height());
 }
 void Window::setHeight(double twips) {
-    setGeometryPixels(x(), y(), width(), std::max(0, toPixels(twips, Screen::TwipsPerPixelY())));
+    setGeometryPixels(placed_.x(), placed_.y(), width(),
+                      std::max(0, toPixels(twips, Screen::TwipsPerPixelY())));
 }
 
 void Window::setGeometryPixels(int left, int top, int w, int h) {
-    if (left != x() || top != y()) move(left, top);
+    moveTo(QPoint(left, top));
     if (w != width() || h != height()) {
         resize(w, h);
         fitImage();  // a hidden window gets no resize event until it is shown
     }
+}
+
+void Window::moveTo(QPoint position) {
+    placed_ = position;
+    move(position);
 }
 
 void Window::setBackColor(std::uint32_t bgr) {

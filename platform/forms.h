@@ -70,6 +70,11 @@ class Window : public QWidget {
     const QImage& image() const { return image_; }
     // Where on the screen the left button was last pressed on this window (the move loop's grip).
     QPoint pressPosition() const { return pressPosition_; }
+    // Where the program placed the window, in pixels. The window manager takes no part in placing these
+    // borderless windows, but while it takes a window on it may report a passing place of its own, which
+    // must not become the window's Left and Top.
+    QPoint placedPosition() const { return placed_; }
+    void moveTo(QPoint position);
 
   protected:
     // Button and Shift are bit sets (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl, 4 Alt); X and Y are twips
@@ -95,6 +100,7 @@ class Window : public QWidget {
     Picture picture_;
     bool leftPressed_ = false;
     QPoint pressPosition_;
+    QPoint placed_;
 };
 
 // A top-level form: borderless, not in the task bar. Loading runs Form_Load; unloading runs

@@ -78,6 +78,9 @@ std::vector<Line> splitLines(std::string_view body) {
 }
 
 Place locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    // The names asked for are trimmed like the names in the file, so that whatever is written reads back.
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     Place place;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (const auto name = sectionName(lines[i].text)) {
@@ -123,9 +126,18 @@ std::string lineEnd(const std::vector<Line>& lines) {
     return ended == lines.end() || ended->end == "\r" ? "\n" : ended->end;
 }
 
-// Puts `line` after line `at`, giving that line an end first if it was the file's unterminated last line.
+// Lets another line follow the file's last line: one without an end gets the file's line end, and one that
+// ends in a lone "\r", which is no line break to a reader, gets the "\n" that makes it one.
+void endLastLine(Line& line, const std::string& end) {
+    if (line.end.empty())
+        line.end = end;
+    else if (line.end == "\r")
+        line.end = "\r\n";
+}
+
+// Puts `line` after line `at`.
 void insertAfter(std::vector<Line>& lines, std::size_t at, std::string line, const std::string& end) {
-    if (lines[at].end.empty()) lines[at].end = end;
+    endLastLine(lines[at], end);
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at) + 1, {std::move(line), end});
 }
 
@@ -140,7 +152,7 @@ std::string withValue(std::string_view body, std::string_view section, std::stri
     } else if (place.section) {
         insertAfter(lines, place.lastKeyLine, std::string(key) + "=" + std::string(value), end);
     } else {
-        if (!lines.empty() && lines.back().end.empty()) lines.back().end = end;
+        if (!lines.empty()) endLastLine(lines.back(), end);
         lines.push_back({"[" + std::string(section) + "]", end});
         lines.push_back({std::string(key) + "=" + std::string(value), end});
     }
@@ -150,11 +162,13 @@ std::string withValue(std::string_view body, std::string_view section, std::stri
 }
 
 // Text that would read back as something else is not written: a line break would split the line, "=" in a
-// key or "]" in a section would move the boundary between name and value.
+// key or "]" in a section would move the boundary between name and value, and a key line starting with ";"
+// or "[" would be a comment or a section header.
 bool storable(std::string_view section, std::string_view key, std::string_view value) {
     const auto hasBreak = [](std::string_view text) { return text.find_first_of("\r\n") != text.npos; };
+    const std::string_view keyName = trimBlanks(key);
     return !hasBreak(section) && !hasBreak(key) && !hasBreak(value) && key.find('=') == key.npos &&
-           section.find(']') == section.npos;
+           section.find(']') == section.npos && !keyName.starts_with(';') && !keyName.starts_with('[');
 }
 
 // The old file is replaced only once the new one is completely on disk.

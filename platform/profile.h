@@ -1,6 +1,7 @@
 // Private-profile (INI) files, read and written with the original platform's rules: "[name]" opens a
-// section, "name=value" holds a key, names match without regard to ASCII letter case, the first matching
-// section and key win, and every other line (comments, junk, blank lines) is kept when the file is written.
+// section, "name=value" holds a key, names match without regard to ASCII letter case or to blanks around
+// them, the first matching section and key win, and every other line (comments, junk, blank lines) is kept
+// when the file is written.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, con
 // Creates the file, the section and the key as needed, or replaces the key's value; every other line is kept
 // in order. Returns false when the file could not be written (the old file is then left exactly as it was),
 // when a pointer is null, or when the text could not be read back as written (a line break anywhere, "=" in
-// the key, "]" in the section).
+// the key or a key starting with ";" or "[", "]" in the section).
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const std::string& path);
 

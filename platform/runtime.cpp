@@ -1,5 +1,7 @@
 #include "runtime.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QCursor>
@@ -11,8 +13,10 @@
 #include <QStringList>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -28,6 +32,7 @@ std::vector<std::int32_t> recordedSleeps;
 std::function<void()> onRecordedSleep;
 std::int32_t dragFullWindows = 0;
 std::mt19937 generator;
+std::optional<std::string> executableOverride;
 
 float twipsPerPixel(bool horizontal) {
     if (twipsPerPixelOverride) return *twipsPerPixelOverride;
@@ -44,6 +49,7 @@ QRect screenGeometry(bool available) {
 }
 
 std::filesystem::path executable() {
+    if (executableOverride) return *executableOverride;
     std::error_code error;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path("/kavimo") : path;
@@ -55,7 +61,7 @@ class MoveLoop : public QObject {
   public:
     explicit MoveLoop(Window& window) : window_(&window) {
         const QPoint grip = window.pressPosition().isNull() ? QCursor::pos() : window.pressPosition();
-        grabOffset_ = grip - window.pos();
+        grabOffset_ = grip - window.placedPosition();
     }
 
     void run() {
@@ -72,7 +78,8 @@ class MoveLoop : public QObject {
         switch (event->type()) {
             case QEvent::MouseMove:
                 if (window_)
-                    window_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grabOffset_);
+                    window_->moveTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() -
+                                    grabOffset_);
                 return true;
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) loop_.quit();
@@ -130,6 +137,39 @@ std::string Title() {
     return "Kavimo";
 }
 }  // namespace App
+
+std::string ConfigHome() {
+    // Only absolute paths count: a relative one would move with the working folder.
+    const auto absolute = [](const char* path) { return path != nullptr && path[0] == '/'; };
+    const auto withoutTrailingSeparators = [](std::string folder) {
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        return folder;
+    };
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); absolute(config))
+        return withoutTrailingSeparators(config);
+    const char* home = std::getenv("HOME");
+    if (!absolute(home)) {
+        const passwd* entry = getpwuid(getuid());
+        home = entry == nullptr ? nullptr : entry->pw_dir;
+    }
+    if (!absolute(home)) return {};
+    const std::string folder = withoutTrailingSeparators(home);
+    return (folder == "/" ? "" : folder) + "/.config";
+}
+
+bool CanWriteIn(const std::string& folder) {
+    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::filesystem::path made;
+    for (const auto& part : std::filesystem::path(folder)) {
+        made /= part;
+        if (mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error);
+}
 
 std::string Command() {
     if (QCoreApplication::instance() == nullptr) return {};
@@ -215,6 +255,9 @@ void RecordSleeps(bool record, std::function<void()> onSleep) {
 }
 const std::vector<std::int32_t>& RecordedSleeps() {
     return recordedSleeps;
+}
+void SetExecutable(std::optional<std::string> path) {
+    executableOverride = std::move(path);
 }
 }  // namespace TestSeams
 

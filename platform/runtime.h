@@ -29,6 +29,16 @@ std::string EXEName();  // the executable's file name without its extension
 std::string Title();    // the program's name
 }  // namespace App
 
+// The user's configuration folder, without a trailing separator: $XDG_CONFIG_HOME when it holds an absolute
+// path, else .config in the home folder ($HOME, or the user's entry in the password database). Empty when
+// there is no home folder at all.
+std::string ConfigHome();
+// Whether this process may create and replace files in the folder.
+bool CanWriteIn(const std::string& folder);
+// Creates the folder and whichever of its parents are missing, each open to the user alone. True when the
+// folder is there afterwards.
+bool MakeFolders(const std::string& folder);
+
 // The arguments after the program's name, joined by single blanks.
 std::string Command();
 
@@ -67,6 +77,8 @@ void SetRandomSeed(std::optional<std::uint32_t> seed);
 // that a test can look at what the program shows during the pause.
 void RecordSleeps(bool record, std::function<void()> onSleep = {});
 const std::vector<std::int32_t>& RecordedSleeps();
+// Makes App::Path and App::EXEName describe this path instead of the running executable.
+void SetExecutable(std::optional<std::string> path);
 }  // namespace TestSeams
 
 }  // namespace platform

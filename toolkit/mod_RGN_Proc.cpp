@@ -1,6 +1,7 @@
 #include "mod_RGN_Proc.h"
 
 #include <array>
+#include <filesystem>
 
 #include "frm_RGN_Picture.h"
 #include "mod_RGN_Data.h"
@@ -174,9 +175,16 @@ std::int32_t RGN_WorkAreaHeight() {
 }
 
 std::string RGN_IniPath() {
-    std::string path = App::Path();
-    if (path.empty() || path.back() != '/') path += '/';
-    return path + App::EXEName() + ".ini";
+    // A program in a folder it may write to (a build, a portable copy) keeps its settings beside itself; an
+    // installed one (/usr/bin) keeps them in the user's configuration folder. Reading and writing decide
+    // alike, so a start reads what the last end wrote.
+    std::string folder = App::Path();
+    if (!CanWriteIn(folder)) {
+        const std::string config = ConfigHome();
+        if (!config.empty()) folder = (config == "/" ? "" : config) + "/kavimo";
+    }
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder + App::EXEName() + ".ini";
 }
 
 std::string RGN_ReadIni(const std::string& section, const std::string& key) {
@@ -193,7 +201,9 @@ std::string RGN_ReadIni(const std::string& section, const std::string& key) {
 }
 
 void RGN_WriteIni(const std::string& section, const std::string& key, const std::string& value) {
-    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), RGN_IniPath());
+    const std::string path = RGN_IniPath();
+    MakeFolders(std::filesystem::path(path).parent_path().string());  // the configuration folder may be new
+    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path);
 }
 
 void RGN_DragWindow(Form& form) {

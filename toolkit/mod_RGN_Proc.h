@@ -46,7 +46,8 @@ std::int32_t RGN_WorkAreaHeight();
 
 std::string RGN_ReadIni(const std::string& section, const std::string& key);
 void RGN_WriteIni(const std::string& section, const std::string& key, const std::string& value);
-// The settings file: the executable's name with ".ini", beside the executable.
+// The settings file, named after the executable with ".ini": beside the executable when its folder is
+// writable, else in the folder "kavimo" of the user's configuration folder (~/.config/kavimo).
 std::string RGN_IniPath();
 
 void RGN_DragWindow(platform::Form& form);

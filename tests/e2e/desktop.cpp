@@ -198,12 +198,10 @@ std::string titleOf(WindowId window) {
 }
 
 bool isPopupMenu(WindowId window) {
+    // Qt's pop-up menus bypass the window manager; their window type is not always set.
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display(), window, &attributes) == 0 || !attributes.override_redirect) return false;
-    for (unsigned long type : cardinalsOf(window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM))
-        if (type == atom("_NET_WM_WINDOW_TYPE_POPUP_MENU") || type == atom("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"))
-            return true;
-    return false;
+    return XGetWindowAttributes(display(), window, &attributes) != 0 && attributes.override_redirect &&
+           attributes.map_state == IsViewable;
 }
 
 Image grabScreen(Rect area) {

@@ -69,7 +69,7 @@ bool isAbove(WindowId window);
 int stackingLevel(WindowId window);
 // The title as the window manager shows it (_NET_WM_NAME, else WM_NAME).
 std::string titleOf(WindowId window);
-// Whether the window is a pop-up menu (override-redirect, of the pop-up or drop-down menu type).
+// Whether the window is a shown pop-up: a window that the window manager does not frame.
 bool isPopupMenu(WindowId window);
 
 // The screen's pixels in the rectangle.

@@ -167,4 +167,22 @@ std::vector<Piece> Kavimo::waitForPieces(std::size_t count, int milliseconds) co
     return found;
 }
 
+std::vector<Piece> Kavimo::dealFromTheIcon(std::size_t count) {
+    const auto icon = waitForIcon();
+    if (!icon) return {};
+    click(placeOf(*icon).topLeft() + Point{16, 16});
+    return waitForPieces(count);
+}
+
+std::optional<WindowId> Kavimo::openMenuAt(Point at) const {
+    click(at, 3);
+    std::optional<WindowId> menu;
+    eventually([&] {
+        for (WindowId window : viewableWindowsOf(pid_))
+            if (isPopupMenu(window)) menu = window;
+        return menu.has_value();
+    });
+    return menu;
+}
+
 }  // namespace e2e

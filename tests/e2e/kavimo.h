@@ -70,6 +70,11 @@ public:
     // Waits until exactly that many piece windows are on the screen.
     std::vector<Piece> waitForPieces(std::size_t count, int milliseconds = 5000) const;
 
+    // Clicks the icon once it is shown, and waits for the deal.
+    std::vector<Piece> dealFromTheIcon(std::size_t count = 4);
+    // Right-clicks at the point; the pop-up menu's window once it is shown.
+    std::optional<WindowId> openMenuAt(Point at) const;
+
 private:
     std::filesystem::path directory_;
     int pid_ = -1;

@@ -11,34 +11,17 @@ namespace {
 
 constexpr std::uint32_t black = 0x000000;
 
-std::vector<Piece> dealFourByFour(Kavimo& kavimo) {
-    const auto icon = kavimo.waitForIcon();
-    if (!icon) return {};
-    click(placeOf(*icon).topLeft() + Point{16, 16});
-    return kavimo.waitForPieces(4);
-}
-
-std::optional<WindowId> waitForPopupMenu(int pid) {
-    std::optional<WindowId> menu;
-    eventually([&] {
-        for (WindowId window : viewableWindowsOf(pid))
-            if (isPopupMenu(window)) menu = window;
-        return menu.has_value();
-    });
-    return menu;
-}
-
 // Right-clicks the top piece and goes through the menu with the keyboard.
-void chooseOnTheTopPiece(Kavimo& kavimo, std::initializer_list<const char*> keys) {
+testing::AssertionResult chooseOnTheTopPiece(Kavimo& kavimo, std::initializer_list<const char*> keys) {
     const auto pieces = kavimo.pieces();
-    ASSERT_FALSE(pieces.empty());
+    if (pieces.empty()) return testing::AssertionFailure() << "no pieces";
     const Piece& top = pieces.back();
     const Point at = top.screenCentreOf(*top.cells.begin());
-    click(at, 3);
-    const auto menu = waitForPopupMenu(kavimo.pid());
-    ASSERT_TRUE(menu) << "no pop-up menu";
-    EXPECT_EQ(placeOf(*menu).topLeft(), at) << "the menu does not open at the pointer";
+    const auto menu = kavimo.openMenuAt(at);
+    if (!menu) return testing::AssertionFailure() << "no pop-up menu";
+    if (placeOf(*menu).topLeft() != at) return testing::AssertionFailure() << "the menu does not open at the pointer";
     for (const char* key : keys) tapKey(key);
+    return testing::AssertionSuccess();
 }
 
 // The origin marker: four 2 x 2 dots at the middles of the sides of the window's cell (0, 0).
@@ -52,9 +35,11 @@ std::set<Point> originMarker() {
 }  // namespace
 
 TEST(Menu, SixBySixWithoutTurningDealsNineUnturnedPiecesThatAClickLeavesAlone) {
-    Kavimo kavimo({.arguments = {"marks"}});
-    ASSERT_EQ(dealFourByFour(kavimo).size(), 4u) << kavimo.errors();
-    chooseOnTheTopPiece(kavimo, {"Down", "Right", "Down", "Return"});  // タイル数 > 6*6（回転なし）
+    Launch launch;
+    launch.arguments = {"marks"};  // any command-line text: every piece shows its origin marker
+    Kavimo kavimo(launch);
+    ASSERT_EQ(kavimo.dealFromTheIcon().size(), 4u) << kavimo.errors();
+    ASSERT_TRUE(chooseOnTheTopPiece(kavimo, {"Down", "Right", "Down", "Return"}));  // タイル数 > 6*6（回転なし）
 
     const auto pieces = kavimo.waitForPieces(9);
     ASSERT_EQ(pieces.size(), 9u) << "pieces on the screen: " << kavimo.pieces().size();
@@ -92,14 +77,14 @@ TEST(Menu, SixBySixWithoutTurningDealsNineUnturnedPiecesThatAClickLeavesAlone) {
     releaseButton(1);
     const Piece after = readPiece(top.window);
     EXPECT_EQ(after.outline, top.outline);
-    EXPECT_EQ(after.place.topLeft(), top.place.topLeft() + Point{16, 16});
+    EXPECT_EQ(after.place.topLeft(), (top.place.topLeft() + Point{16, 16}));
 }
 
 TEST(Menu, TheVersionWindowOpensCentredAbovePiecesAndEnterClosesIt) {
     Kavimo kavimo;
-    const auto pieces = dealFourByFour(kavimo);
+    const auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u) << kavimo.errors();
-    chooseOnTheTopPiece(kavimo, {"Down", "Down", "Return"});  // バージョン情報
+    ASSERT_TRUE(chooseOnTheTopPiece(kavimo, {"Down", "Down", "Return"}));  // バージョン情報
 
     std::optional<WindowId> version;
     ASSERT_TRUE(eventually([&] {

@@ -21,13 +21,6 @@ std::string describe(const Piece& piece) {
     return text.str();
 }
 
-std::vector<Piece> dealFourByFour(Kavimo& kavimo) {
-    const auto icon = kavimo.waitForIcon();
-    if (!icon) return {};
-    click(placeOf(*icon).topLeft() + Point{16, 16});
-    return kavimo.waitForPieces(4);
-}
-
 std::size_t indexOf(const std::vector<Piece>& pieces, WindowId window) {
     return static_cast<std::size_t>(
         std::find_if(pieces.begin(), pieces.end(), [&](const Piece& p) { return p.window == window; }) -
@@ -196,7 +189,7 @@ TEST(Play, AClickOnTheIconDealsFourTopmostPiecesCutFromOneBlockAroundIt) {
 
 TEST(Play, AClickTurnsAPieceClockwiseAboutTheClickedCellAndADragSnapsItToTheGrid) {
     Kavimo kavimo;
-    auto pieces = dealFourByFour(kavimo);
+    auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u) << kavimo.errors();
     const WindowId window = pieces.back().window;
 
@@ -259,7 +252,7 @@ TEST(Play, AClickTurnsAPieceClockwiseAboutTheClickedCellAndADragSnapsItToTheGrid
 
 TEST(Play, SolvingThePuzzleShowsClearAcrossTheBlockThenDealsTheNextAroundIt) {
     Kavimo kavimo;
-    auto pieces = dealFourByFour(kavimo);
+    auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u) << kavimo.errors();
     std::vector<WindowId> dealt;
     for (const Piece& piece : pieces) dealt.push_back(piece.window);
@@ -360,8 +353,9 @@ TEST(Play, SolvingThePuzzleShowsClearAcrossTheBlockThenDealsTheNextAroundIt) {
     // Around the block nothing changed: the banner shows on the pieces only.
     for (int y = 0; y < area.height; ++y)
         for (int x = 0; x < area.width; ++x)
-            if (!Rect{4, 4, 32, 32}.contains({x, y}))
+            if (!Rect{4, 4, 32, 32}.contains({x, y})) {
                 EXPECT_EQ(shown.at(x, y), empty.at(x, y)) << "at " << x - 4 << ", " << y - 4 << " from the block";
+            }
 
     // A while later the solved pieces are gone and a new puzzle of the same size is dealt around the block.
     std::vector<Piece> next;

@@ -56,15 +56,6 @@ void dragIcon(WindowId icon, Point to) {
     releaseButton(1);
 }
 
-void chooseFromTheMenu(int pid, Point at, std::initializer_list<const char*> keys) {
-    click(at, 3);
-    ASSERT_TRUE(eventually([&] {
-        const auto windows = viewableWindowsOf(pid);
-        return std::any_of(windows.begin(), windows.end(), isPopupMenu);
-    })) << "no pop-up menu";
-    for (const char* key : keys) tapKey(key);
-}
-
 }  // namespace
 
 TEST(Icon, FirstStartCentresTheIconAndADragMovesItWithoutDealing) {
@@ -102,12 +93,15 @@ TEST(Icon, QuitFromTheMenuSavesWhereTheIconStandsAndTheNextStartPutsItThere) {
         dragIcon(*icon, {160, 240});
         ASSERT_EQ(placeOf(*icon).topLeft(), (Point{160, 240}));
 
-        chooseFromTheMenu(kavimo.pid(), {176, 256}, {"Down", "Down", "Down", "Return"});  // 終了
+        ASSERT_TRUE(kavimo.openMenuAt({176, 256})) << "no pop-up menu";
+        for (const char* key : {"Down", "Down", "Down", "Return"}) tapKey(key);  // 終了
         EXPECT_EQ(kavimo.waitForExit(), 0);
         saved = kavimo.settings();
         EXPECT_EQ(sectionOf(saved, "Data"), savedAt(2400, 3600)) << saved;  // twips: 15 per pixel
     }
-    Kavimo again({.settings = saved});
+    Launch restart;
+    restart.settings = saved;
+    Kavimo again(restart);
     const auto icon = again.waitForIcon();
     ASSERT_TRUE(icon) << again.errors();
     EXPECT_EQ(placeOf(*icon), (Rect{160, 240, 32, 32}));
@@ -119,11 +113,10 @@ TEST(Icon, QuitAfterADealSavesThePlaceTheIconWasDealtFrom) {
     ASSERT_TRUE(icon) << kavimo.errors();
     dragIcon(*icon, {320, 160});
     pause(100);
-    click({336, 176});
-    const auto pieces = kavimo.waitForPieces(4);
+    const auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u);
-    chooseFromTheMenu(kavimo.pid(), pieces.back().screenCentreOf(*pieces.back().cells.begin()),
-                      {"Down", "Down", "Down", "Return"});
+    ASSERT_TRUE(kavimo.openMenuAt(pieces.back().screenCentreOf(*pieces.back().cells.begin())));
+    for (const char* key : {"Down", "Down", "Down", "Return"}) tapKey(key);  // 終了
     EXPECT_EQ(kavimo.waitForExit(), 0);
     EXPECT_EQ(sectionOf(kavimo.settings(), "Data"), savedAt(4800, 2400)) << kavimo.settings();
 }
@@ -165,10 +158,14 @@ struct NoDisplayCase {
     std::map<std::string, std::optional<std::string>> environment;
 };
 
+void PrintTo(const NoDisplayCase& environment, std::ostream* out) { *out << environment.name; }
+
 class NoDisplay : public testing::TestWithParam<NoDisplayCase> {};
 
 TEST_P(NoDisplay, SaysSoInOneLineAndFails) {
-    Kavimo kavimo({.environment = GetParam().environment});
+    Launch launch;
+    launch.environment = GetParam().environment;
+    Kavimo kavimo(launch);
     const auto status = kavimo.waitForExit(10000);
     ASSERT_TRUE(status) << "still running";
     EXPECT_NE(*status, 0);

@@ -26,7 +26,7 @@ class Game : public ::testing::Test {
         std::remove(toolkit::RGN_IniPath().c_str());
     }
     void TearDown() override {
-        for (platform::Form* form : platform::Forms()) platform::Unload(*form);
+        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
         game::Pieces.clear();
         game::PieceCount = 0;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

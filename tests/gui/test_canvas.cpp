@@ -22,7 +22,7 @@ class Canvas : public ::testing::Test {
         form.setTop(3000);
     }
     void TearDown() override {
-        for (platform::Form* loaded : platform::Forms()) platform::Unload(*loaded);
+        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
         platform::TestSeams::SetTwipsPerPixel(std::nullopt);
     }
     // Draws a part at pixel (x - 1, y - 1), so that its square covers the cell at (x, y).

@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
+#include <filesystem>
 
 #include "../area.h"
+#include "../scoped_env.h"
 #include "game_fixture.h"
 #include "x11.h"
 
@@ -16,6 +19,15 @@ int liveTopLevelWidgets() {
         if (qobject_cast<QWidget*>(widget) != nullptr) ++count;
     return count;
 }
+
+// Runs the program as if its executable stood at the path, for as long as the object lives.
+class RunningAs {
+  public:
+    explicit RunningAs(const std::string& executable) { platform::TestSeams::SetExecutable(executable); }
+    ~RunningAs() { platform::TestSeams::SetExecutable(std::nullopt); }
+    RunningAs(const RunningAs&) = delete;
+    RunningAs& operator=(const RunningAs&) = delete;
+};
 
 }  // namespace
 
@@ -292,10 +304,10 @@ TEST_F(Game, RotationIsOffWithTheUnturnedGrid) {
     menuForm().tc_Click(1);
     const auto before = cellsOf(0);
     // A click on a piece of the unturned grid changes nothing.
-    const QPoint at = piece(0).pos();
+    const QPoint at = piece(0).placedPosition();
     piece(0).Form_Click();
     EXPECT_EQ(cellsOf(0), before);
-    EXPECT_EQ(piece(0).pos(), at);
+    EXPECT_EQ(piece(0).placedPosition(), at);
 }
 
 TEST_F(Game, AClickTurnsThePieceAboutTheClickedCell) {
@@ -307,7 +319,7 @@ TEST_F(Game, AClickTurnsThePieceAboutTheClickedCell) {
     window.m_PosY = 0;
     window.Form_Click();
     // The grab cell (1, 0) went to (5, 1): the window moved 4 cells left and 1 up.
-    EXPECT_EQ(window.pos(), QPoint(400 - 32, 296 - 8));
+    EXPECT_EQ(window.placedPosition(), QPoint(400 - 32, 296 - 8));
 }
 
 TEST_F(Game, QuitWritesTheIconsPlaceAndEnds) {
@@ -317,6 +329,29 @@ TEST_F(Game, QuitWritesTheIconsPlaceAndEnds) {
     EXPECT_EXIT(menuForm().mend_Click(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(toolkit::RGN_ReadIni("Data", "X"), "-150");
     EXPECT_EQ(toolkit::RGN_ReadIni("Data", "Y"), "4425");
+}
+
+TEST_F(Game, AnInstalledProgramStartsWhereItsLastEndLeftTheIcon) {
+    // Fixed paths, because the quitting child process runs this test again from its start.
+    const std::string scratch = platform::App::Path() + "/installed-place";
+    std::filesystem::remove_all(scratch);
+    const ScopedEnv config("XDG_CONFIG_HOME", scratch + "/config");
+    const RunningAs installed(scratch + "/usr/bin/kavimo");  // a folder it cannot write to
+
+    Form1& icon = start();
+    icon.setLeft(-150);
+    icon.setTop(4425);
+    EXPECT_EXIT(menuForm().mend_Click(), ::testing::ExitedWithCode(0), "");
+    QFile file(QString::fromStdString(scratch + "/config/kavimo/kavimo.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), "[Data]\nX=-150\nY=4425\n");
+
+    platform::Unload(icon);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Form1& again = start();
+    EXPECT_EQ(again.Left(), -150);
+    EXPECT_EQ(again.Top(), 4425);
+    std::filesystem::remove_all(scratch);
 }
 
 TEST_F(Game, APuzzleChosenDuringASetUpWaitsForItThenReplacesIt) {

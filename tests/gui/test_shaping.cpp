@@ -23,7 +23,7 @@ class Shaping : public ::testing::Test {
         RGN_InitTemplates();
     }
     void TearDown() override {
-        for (platform::Form* form : platform::Forms()) platform::Unload(*form);
+        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
         platform::TestSeams::SetTwipsPerPixel(std::nullopt);
     }
 
@@ -78,7 +78,8 @@ TEST_F(Shaping, AWindowWithoutOutlineOverlapsNothing) {
     platform::Form& probe = shapedForm(11, 300, 300);
     auto& plain = platform::NewForm<platform::Form>("Plain");
     platform::Load(plain);
-    plain.setGeometry(300, 300, 10, 10);
+    plain.moveTo(QPoint(300, 300));
+    plain.resize(10, 10);
     const std::size_t before = platform::LiveGdiObjects();
     EXPECT_FALSE(RGNOverlap(probe, plain));
     EXPECT_EQ(platform::LiveGdiObjects(), before);  // the test's own regions are deleted

@@ -1,0 +1,549 @@
+// Watches one program from outside, as a player meets it on the X server: when its first window shows, how
+// much memory and processor time it uses, and, for Kavimo, how long a deal and the release of a drag take,
+// driven by a real pointer and keyboard (XTest).
+//
+//   xwatch start SETTLE_MS PROGRAM [ARGS...]
+//       Starts the program, waits for its first window to be viewable, waits SETTLE_MS more, then ends it.
+//   xwatch play DEALS DRAGS IDLE_S PROGRAM [ARGS...]
+//       Starts Kavimo, measures it idle, deals a 6 x 6 puzzle from the menu, then DEALS more deals and DRAGS
+//       drags of the top piece, and measures it idle again with the pieces out.
+//
+// Prints key=value lines on stdout. Times are milliseconds of the monotonic clock; a window counts as shown
+// when the X server reports it mapped and it is viewable (its window manager frame mapped too). Processor
+// time is read from /proc: utime + stime in clock ticks, and the per-thread run time in nanoseconds.
+#include <dirent.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
+
+namespace {
+
+Display* dpy = nullptr;
+Window root = 0;
+Atom netWmPid = 0;
+
+double nowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+int ignoreXErrors(Display*, XErrorEvent*) {
+    return 0;  // windows come and go while we look at them
+}
+
+// ---- the process, from /proc ----
+
+// utime and stime, in clock ticks: fields 14 and 15 of the line.
+std::pair<long, long> userAndSystemTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return {-1, 0};
+    std::istringstream fields(text.substr(close + 2));
+    std::vector<std::string> f;
+    for (std::string s; fields >> s;) f.push_back(s);
+    if (f.size() < 13) return {-1, 0};
+    return {std::stol(f[11]), std::stol(f[12])};
+}
+
+long cpuTicks(pid_t pid) {
+    const auto [user, system] = userAndSystemTicks(pid);
+    return user + system;
+}
+
+// The run time of all the process's threads, in nanoseconds.
+long long cpuNs(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (dir == nullptr) return -1;
+    long long total = 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream in(tasks + "/" + entry->d_name + "/schedstat");
+        long long ns = 0;
+        if (in >> ns) total += ns;
+    }
+    closedir(dir);
+    return total;
+}
+
+long rssKb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+pid_t launch(char** argv) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        execvp(argv[0], argv);
+        std::perror(argv[0]);
+        _exit(127);
+    }
+    if (pid > 0) setpgid(pid, pid);
+    return pid;
+}
+
+bool exited(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+void terminate(pid_t pid) {
+    kill(-pid, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (exited(pid)) {
+            kill(-pid, SIGKILL);  // anything it left in its group
+            return;
+        }
+        usleep(50000);
+    }
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+// ---- the windows, from the X server ----
+
+struct Tracked {
+    bool overrideRedirect = false;
+    double created = 0;
+    bool viewable = false;
+    double viewableAt = 0;
+    long pid = -2;  // -2: not read yet
+    Window frame = 0;
+    int inFrameX = 0, inFrameY = 0;  // the client's place in its frame
+    double lastConfigure = 0;
+    int configures = 0;
+    int rootX = 0, rootY = 0;  // where the last ConfigureNotify put it, when the event tells
+    bool placeKnown = false;
+};
+
+std::map<Window, Tracked> windows;  // every window created on the root since we started watching
+std::map<Window, Window> clientOfFrame;
+
+long pidOf(Window w) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(dpy, w, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
+        data != nullptr) {
+        if (type == XA_CARDINAL && format == 32 && count == 1) pid = static_cast<long>(*reinterpret_cast<long*>(data));
+        XFree(data);
+    }
+    return pid;
+}
+
+bool isViewable(Window w) {
+    XWindowAttributes a{};
+    return XGetWindowAttributes(dpy, w, &a) != 0 && a.map_state == IsViewable;
+}
+
+// The client window that the window is, or whose frame it is.
+Tracked* clientFor(Window w) {
+    if (auto it = clientOfFrame.find(w); it != clientOfFrame.end()) {
+        auto c = windows.find(it->second);
+        return c == windows.end() ? nullptr : &c->second;
+    }
+    if (auto it = windows.find(w); it != windows.end()) return &it->second;
+    return nullptr;
+}
+
+void checkViewable(Window client, double at) {
+    auto it = windows.find(client);
+    if (it == windows.end() || it->second.viewable) return;
+    if (isViewable(client)) {
+        it->second.viewable = true;
+        it->second.viewableAt = at;
+        if (it->second.pid == -2) it->second.pid = pidOf(client);
+    }
+}
+
+void handle(const XEvent& e, double at) {
+    switch (e.type) {
+        case CreateNotify:
+            if (e.xcreatewindow.parent == root) {
+                const Window w = e.xcreatewindow.window;
+                Tracked t;
+                t.overrideRedirect = e.xcreatewindow.override_redirect != 0;
+                t.created = at;
+                windows[w] = t;
+                XSelectInput(dpy, w, StructureNotifyMask);
+                checkViewable(w, at);  // in case it was mapped before we listened
+            }
+            break;
+        case ReparentNotify:
+            if (auto it = windows.find(e.xreparent.window); it != windows.end()) {
+                it->second.frame = e.xreparent.parent == root ? 0 : e.xreparent.parent;
+                it->second.inFrameX = e.xreparent.x;
+                it->second.inFrameY = e.xreparent.y;
+                if (e.xreparent.parent != root) clientOfFrame[e.xreparent.parent] = e.xreparent.window;
+            }
+            break;
+        case MapNotify:
+            if (windows.count(e.xmap.window) != 0) checkViewable(e.xmap.window, at);
+            if (auto it = clientOfFrame.find(e.xmap.window); it != clientOfFrame.end())
+                checkViewable(it->second, at);
+            break;
+        case UnmapNotify:
+            if (Tracked* t = clientFor(e.xunmap.window)) t->viewable = false;
+            break;
+        case DestroyNotify:
+            clientOfFrame.erase(e.xdestroywindow.window);
+            windows.erase(e.xdestroywindow.window);
+            break;
+        case ConfigureNotify: {
+            const Window w = e.xconfigure.window;
+            Tracked* t = clientFor(w);
+            if (t == nullptr) break;
+            t->lastConfigure = at;
+            ++t->configures;
+            if (clientOfFrame.count(w) != 0) {  // the frame moved, and the client with it
+                t->rootX = e.xconfigure.x + t->inFrameX;
+                t->rootY = e.xconfigure.y + t->inFrameY;
+                t->placeKnown = true;
+            } else if (e.xconfigure.send_event || t->frame == 0) {
+                // The client's place on the screen, as the window manager reports it or as a child of the root.
+                t->rootX = e.xconfigure.x;
+                t->rootY = e.xconfigure.y;
+                t->placeKnown = true;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void dispatchPending() {
+    while (XPending(dpy) > 0) {
+        XEvent e;
+        XNextEvent(dpy, &e);
+        handle(e, nowMs());
+    }
+}
+
+// Handles events as they come until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, double timeoutMs) {
+    const double end = nowMs() + timeoutMs;
+    for (;;) {
+        dispatchPending();
+        if (condition()) return true;
+        const double left = end - nowMs();
+        if (left <= 0) return false;
+        pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+        poll(&p, 1, static_cast<int>(std::ceil(std::min(left, 5.0))));
+    }
+}
+
+void pause(double ms) {
+    waitFor([] { return false; }, ms);
+}
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+Point rootPlace(Window w) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy, w, root, 0, 0, &x, &y, &child);
+    return {x, y};
+}
+
+std::vector<Window> shownWindowsOf(pid_t pid, bool overrideRedirect, double createdFrom = 0) {
+    std::vector<Window> found;
+    for (auto& [w, t] : windows)
+        if (t.pid == pid && t.viewable && t.overrideRedirect == overrideRedirect && t.created >= createdFrom)
+            found.push_back(w);
+    return found;
+}
+
+// The top-most shown window of the process that is not a pop-up.
+Window topWindowOf(pid_t pid) {
+    Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window top = 0;
+    if (XQueryTree(dpy, root, &rootReturn, &parent, &children, &count) == 0) return 0;
+    for (unsigned i = count; i-- > 0 && top == 0;) {
+        Window client = children[i];
+        if (auto it = clientOfFrame.find(client); it != clientOfFrame.end()) client = it->second;
+        auto t = windows.find(client);
+        if (t != windows.end() && t->second.pid == pid && t->second.viewable && !t->second.overrideRedirect)
+            top = client;
+    }
+    if (children != nullptr) XFree(children);
+    return top;
+}
+
+// A point on the screen inside the window's outline: the middle of its largest rectangle.
+Point pointInside(Window w) {
+    const Point origin = rootPlace(w);
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(dpy, w, ShapeBounding, &count, &ordering);
+    Point at{origin.x + 4, origin.y + 4};
+    int best = -1;
+    for (int i = 0; i < count; ++i) {
+        const int area = rects[i].width * rects[i].height;
+        if (area > best) {
+            best = area;
+            at = {origin.x + rects[i].x + rects[i].width / 2, origin.y + rects[i].y + rects[i].height / 2};
+        }
+    }
+    if (rects != nullptr) XFree(rects);
+    return at;
+}
+
+void moveTo(Point p) {
+    XTestFakeMotionEvent(dpy, -1, p.x, p.y, CurrentTime);
+    XFlush(dpy);
+}
+void button(unsigned number, bool down) {
+    XTestFakeButtonEvent(dpy, number, down ? True : False, CurrentTime);
+    XFlush(dpy);
+}
+void key(const char* name, bool down) {
+    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(name)), down ? True : False, CurrentTime);
+    XFlush(dpy);
+}
+void tapKey(const char* name) {
+    key(name, true);
+    pause(20);
+    key(name, false);
+    pause(20);
+}
+
+void print(const char* name, double value) {
+    std::printf("%s=%.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+[[noreturn]] void fail(const char* what, pid_t pid) {
+    std::printf("error=%s\n", what);
+    std::fflush(stdout);
+    if (pid > 0) terminate(pid);
+    std::exit(1);
+}
+
+// Starts the program and waits for its first shown window; returns its process id.
+pid_t startAndWait(char** argv, const char* key = "start_ms") {
+    const double t0 = nowMs();
+    const pid_t pid = launch(argv);
+    if (pid < 0) fail("fork", -1);
+    bool gone = false;
+    const bool shown = waitFor(
+        [&] {
+            gone = gone || exited(pid);
+            return gone || !shownWindowsOf(pid, false).empty();
+        },
+        60000);
+    if (gone) fail("the program ended before it showed a window", -1);
+    if (!shown) fail("no window within 60 s", pid);
+    double first = 1e300;
+    for (Window w : shownWindowsOf(pid, false)) first = std::min(first, windows[w].viewableAt);
+    print(key, first - t0);
+    return pid;
+}
+
+// Waits until the process has used no processor time for 100 ms (at most 3 s); returns its run time then.
+long long whenIdle(pid_t pid) {
+    long long last = cpuNs(pid);
+    for (int i = 0; i < 30; ++i) {
+        pause(100);
+        const long long now = cpuNs(pid);
+        if (now == last) break;
+        last = now;
+    }
+    return last;
+}
+
+void measureIdle(pid_t pid, int seconds, const char* ticksKey, const char* nsKey) {
+    whenIdle(pid);
+    const long ticks0 = cpuTicks(pid);
+    const long long ns0 = cpuNs(pid);
+    pause(seconds * 1000.0);
+    print(ticksKey, static_cast<double>(cpuTicks(pid) - ticks0));
+    print(nsKey, static_cast<double>(cpuNs(pid) - ns0) / 1e6);
+}
+
+bool openMenuAt(pid_t pid, Point at) {
+    moveTo(at);
+    pause(30);
+    button(3, true);
+    pause(30);
+    button(3, false);
+    return waitFor([&] { return !shownWindowsOf(pid, true).empty(); }, 3000);
+}
+
+// タイル数 > 6*6 from the open menu; the deal starts on the press of Return. Returns false when nine new
+// pieces did not show.
+bool chooseSixBySix(pid_t pid, double& shownMs, double& cpuMs, long& ticks) {
+    for (const char* k : {"Down", "Right", "Down", "Down"}) tapKey(k);
+    pause(50);
+    whenIdle(pid);
+    const long ticks0 = cpuTicks(pid);
+    const long long ns0 = cpuNs(pid);
+    const double t0 = nowMs();
+    key("Return", true);
+    const bool shown = waitFor([&] { return shownWindowsOf(pid, false, t0).size() >= 9; }, 5000);
+    double last = t0;
+    for (Window w : shownWindowsOf(pid, false, t0)) last = std::max(last, windows[w].viewableAt);
+    key("Return", false);
+    const long long ns1 = whenIdle(pid);
+    shownMs = last - t0;
+    cpuMs = static_cast<double>(ns1 - ns0) / 1e6;
+    ticks = cpuTicks(pid) - ticks0;
+    return shown;
+}
+
+int play(int deals, int drags, int idleSeconds, char** argv) {
+    const pid_t pid = startAndWait(argv);
+    pause(1000);
+    print("rss_kb", static_cast<double>(rssKb(pid)));
+    measureIdle(pid, idleSeconds, "idle_ticks_icon", "idle_cpu_ms_icon");
+
+    // The first 6 x 6 deal, from the icon's menu.
+    const Window icon = topWindowOf(pid);
+    if (icon == 0) fail("no icon", pid);
+    const Point iconAt = rootPlace(icon);
+    if (!openMenuAt(pid, {iconAt.x + 16, iconAt.y + 16})) fail("no menu on the icon", pid);
+    double shownMs = 0, cpuMs = 0;
+    long ticks = 0;
+    if (!chooseSixBySix(pid, shownMs, cpuMs, ticks)) fail("the first 6 x 6 deal did not show nine pieces", pid);
+    print("first_deal_ms", shownMs);
+    print("first_deal_cpu_ms", cpuMs);
+
+    // Further deals, from the top piece's menu.
+    const auto [user0, system0] = userAndSystemTicks(pid);
+    for (int i = 0; i < deals; ++i) {
+        const Window top = topWindowOf(pid);
+        if (top == 0 || !openMenuAt(pid, pointInside(top))) fail("no menu on a piece", pid);
+        if (!chooseSixBySix(pid, shownMs, cpuMs, ticks)) fail("a 6 x 6 deal did not show nine pieces", pid);
+        print("deal_ms", shownMs);
+        print("deal_cpu_ms", cpuMs);
+        print("deal_ticks", static_cast<double>(ticks));
+    }
+    const auto [user1, system1] = userAndSystemTicks(pid);
+    print("deals_user_ticks", static_cast<double>(user1 - user0));
+    print("deals_system_ticks", static_cast<double>(system1 - system0));
+    print("rss_kb_after_deals", static_cast<double>(rssKb(pid)));
+
+    // Drags of the top piece: pressed inside its outline, moved 21 x 13 pixels off the grid (alternately
+    // right-down and left-up), released. Timed from the release to the ConfigureNotify that puts the window
+    // at its snapped place; the program snaps, then runs the completion test, before it returns to its event
+    // loop and its requests reach the X server.
+    for (int i = 0; i < drags; ++i) {
+        const Window piece = topWindowOf(pid);
+        if (piece == 0) fail("no piece to drag", pid);
+        const int sign = i % 2 == 0 ? 1 : -1;
+        const Point start = rootPlace(piece), grip = pointInside(piece);
+        const Point dragged{start.x + sign * 21, start.y + sign * 13};
+        moveTo(grip);
+        pause(30);
+        button(1, true);
+        pause(30);
+        moveTo({grip.x + sign * 3, grip.y + sign * 2});  // hands the window to the move loop
+        pause(30);
+        moveTo({grip.x + sign * 21, grip.y + sign * 13});
+        if (!waitFor(
+                [&] {
+                    const Point p = rootPlace(piece);
+                    return p.x == dragged.x && p.y == dragged.y;
+                },
+                2000))
+            fail("the dragged piece did not follow the pointer", pid);
+        pause(50);
+        const auto snap = [](int v) { return v % 8 < 4 ? v - v % 8 : v + 8 - v % 8; };
+        const Point snapped{snap(dragged.x), snap(dragged.y)};
+        Tracked& t = windows[piece];
+        const long long ns0 = whenIdle(pid);
+        const int probeConfigures0 = windows.count(icon) != 0 ? windows[icon].configures : 0;
+        t.placeKnown = false;
+        double atSnap = 0;
+        const double t0 = nowMs();
+        button(1, false);
+        const bool done = waitFor(
+            [&] {
+                if (t.placeKnown && t.rootX == snapped.x && t.rootY == snapped.y && atSnap == 0)
+                    atSnap = t.lastConfigure;
+                return atSnap != 0;
+            },
+            3000);
+        const long long ns1 = whenIdle(pid);
+        const Point end = rootPlace(piece);
+        if (!done || end.x != snapped.x || end.y != snapped.y) fail("the piece did not snap to the grid", pid);
+        print("release_ms", atSnap - t0);
+        print("release_cpu_ms", static_cast<double>(ns1 - ns0) / 1e6);
+        if (windows.count(icon) != 0)
+            print("release_probe_configures", windows[icon].configures - probeConfigures0);
+    }
+
+    measureIdle(pid, idleSeconds, "idle_ticks_pieces", "idle_cpu_ms_pieces");
+    print("rss_kb_end", static_cast<double>(rssKb(pid)));
+    terminate(pid);
+    return 0;
+}
+
+int start(int settleMs, char** argv) {
+    const pid_t pid = startAndWait(argv);
+    const long long ns = cpuNs(pid);
+    print("start_cpu_ms", static_cast<double>(ns) / 1e6);
+    pause(settleMs);
+    print("rss_kb", static_cast<double>(rssKb(pid)));
+    terminate(pid);
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: xwatch start SETTLE_MS PROGRAM [ARGS...]\n"
+                 "       xwatch play DEALS DRAGS IDLE_S PROGRAM [ARGS...]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) {
+        std::fprintf(stderr, "xwatch: cannot open the display\n");
+        return 1;
+    }
+    XSetErrorHandler(ignoreXErrors);
+    root = DefaultRootWindow(dpy);
+    netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+    XSelectInput(dpy, root, SubstructureNotifyMask);
+    XSync(dpy, False);
+
+    const std::string mode = argv[1];
+    if (mode == "start" && argc >= 4) return start(std::atoi(argv[2]), argv + 3);
+    if (mode == "play" && argc >= 6) return play(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv + 5);
+    return usage();
+}

@@ -1,0 +1,31 @@
+// libFuzzer target: every input is a settings file. It is read under the program's own names and the names
+// it holds, written once, and read again; any broken rule (see profile_check.h) stops the run with the input.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "../profile_check.h"
+
+namespace {
+
+std::string scratchFile() {
+    char folder[] = "/tmp/kavimo-fuzz-XXXXXX";
+    if (mkdtemp(folder) == nullptr) std::abort();
+    return std::string(folder) + "/kavimo.ini";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static profile_check::Checker checker(scratchFile());
+    const std::string failure = checker.check(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!failure.empty()) {
+        std::fprintf(stderr, "settings file rule broken: %s\n", failure.c_str());
+        std::abort();
+    }
+    return 0;
+}
