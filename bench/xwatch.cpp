@@ -73,20 +73,25 @@ long cpuTicks(pid_t pid) {
     return user + system;
 }
 
-// The run time of all the process's threads, in nanoseconds.
+// The run time of all the process's threads, in nanoseconds; from the clock ticks where the kernel keeps no
+// schedstat.
 long long cpuNs(pid_t pid) {
     const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
     DIR* dir = opendir(tasks.c_str());
     if (dir == nullptr) return -1;
     long long total = 0;
+    bool read = false;
     while (dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         std::ifstream in(tasks + "/" + entry->d_name + "/schedstat");
         long long ns = 0;
-        if (in >> ns) total += ns;
+        if (in >> ns) {
+            total += ns;
+            read = true;
+        }
     }
     closedir(dir);
-    return total;
+    return read ? total : cpuTicks(pid) * (1000000000LL / sysconf(_SC_CLK_TCK));
 }
 
 long rssKb(pid_t pid) {
@@ -352,7 +357,7 @@ void print(const char* name, double value) {
 }
 
 // Starts the program and waits for its first shown window; returns its process id.
-pid_t startAndWait(char** argv, const char* key = "start_ms") {
+pid_t startAndWait(char** argv) {
     const double t0 = nowMs();
     const pid_t pid = launch(argv);
     if (pid < 0) fail("fork", -1);
@@ -367,7 +372,7 @@ pid_t startAndWait(char** argv, const char* key = "start_ms") {
     if (!shown) fail("no window within 60 s", pid);
     double first = 1e300;
     for (Window w : shownWindowsOf(pid, false)) first = std::min(first, windows[w].viewableAt);
-    print(key, first - t0);
+    print("start_ms", first - t0);
     return pid;
 }
 

@@ -48,6 +48,15 @@ void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
     if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+// By now the platform, its theme and its input method are loaded; the desktop's style, which may come from a
+// plugin too, is made next. Nothing the program does later needs a plugin: its pictures are BMP and PNG,
+// which Qt reads itself. Without plugin folders, reading a picture no longer loads every image format plugin
+// (GIF, ICO, JPEG with libjpeg) only to ask each whether it would rather read a BMP.
+void closePluginFolders() {
+    QApplication::style();
+    QCoreApplication::setLibraryPaths({});
+}
+
 void catchSessionEnd(QApplication& app, const std::function<void()>& orderlyEnd) {
     if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
@@ -70,6 +79,7 @@ int Run(int argc, char** argv, const std::function<void()>& start, const std::fu
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kavimo");
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends only through its menu or the session
+    closePluginFolders();
     catchSessionEnd(app, orderlyEnd);
     start();
     return QApplication::exec();

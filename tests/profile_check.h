@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/profile.h"
@@ -24,8 +25,8 @@ inline std::string contentsOf(const std::string& path) {
 }
 
 inline void replace(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
-                                                                  static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string_view trimmed(std::string_view text) {
@@ -87,8 +88,8 @@ class Checker {
 
         const Name& target = names[bytes.size() % names.size()];
         const std::string value = valueFrom(bytes);
-        const bool written =
-            platform::WritePrivateProfileStringA(target.section.c_str(), target.key.c_str(), value.c_str(), path_);
+        const bool written = platform::WritePrivateProfileStringA(target.section.c_str(), target.key.c_str(),
+                                                                  value.c_str(), path_);
         const std::string after = contentsOf(path_);
         if (!written) {
             if (after != bytes) fail("a refused write changed the file");
@@ -98,8 +99,8 @@ class Checker {
         }
         const std::string readBack = readChecked(target, after);
         if (readBack != trimmed(value))
-            fail("[" + target.section + "] " + target.key + " reads back as '" + readBack + "' after writing '" +
-                 value + "'");
+            fail("[" + target.section + "] " + target.key + " reads back as '" + readBack +
+                 "' after writing '" + value + "'");
         for (std::size_t i = 0; i < names.size(); ++i) {
             const Name& other = names[i];
             if (sameName(other.section, target.section) && sameName(other.key, target.key)) continue;
@@ -117,14 +118,15 @@ class Checker {
 
     // Names the platform must be able to store: printable, no brackets, "=", ";" or blanks at the ends.
     static bool plain(std::string_view name) {
-        return std::ranges::all_of(name,
-                                   [](char c) { return c >= ' ' && c <= '~' && std::strchr("[]=;", c) == nullptr; }) &&
+        return std::ranges::all_of(
+                   name, [](char c) { return c >= ' ' && c <= '~' && std::strchr("[]=;", c) == nullptr; }) &&
                trimmed(name).size() == name.size();
     }
 
     // The last line of the input, without line breaks and NULs, as the value to write.
     static std::string valueFrom(std::string_view bytes) {
-        std::string value(bytes.substr(bytes.find_last_of('\n') == bytes.npos ? 0 : bytes.find_last_of('\n') + 1));
+        std::string value(
+            bytes.substr(bytes.find_last_of('\n') == bytes.npos ? 0 : bytes.find_last_of('\n') + 1));
         std::erase_if(value, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
         return value.substr(0, 600);
     }
@@ -133,8 +135,8 @@ class Checker {
     std::string read(const Name& name, const char* defaultValue, std::uint32_t size) {
         constexpr std::size_t kGuard = 16;
         std::vector<char> buffer(size + kGuard, '\x5A');
-        const std::uint32_t count = platform::GetPrivateProfileStringA(name.section.c_str(), name.key.c_str(),
-                                                                       defaultValue, buffer.data(), size, path_);
+        const std::uint32_t count = platform::GetPrivateProfileStringA(
+            name.section.c_str(), name.key.c_str(), defaultValue, buffer.data(), size, path_);
         if (std::any_of(buffer.begin() + size, buffer.end(), [](char c) { return c != '\x5A'; }))
             fail("a read wrote past its buffer of " + std::to_string(size));
         if (size == 0) return {};

@@ -16,7 +16,9 @@ namespace {
 
 // The program's windows come and go while we look at them: a window that vanished between two requests is
 // no error of the test.
-int ignoreVanishedWindows(Display*, XErrorEvent*) { return 0; }
+int ignoreVanishedWindows(Display*, XErrorEvent*) {
+    return 0;
+}
 
 Display* display() {
     static Display* connection = [] {
@@ -31,9 +33,13 @@ Display* display() {
     return connection;
 }
 
-::Window root() { return DefaultRootWindow(display()); }
+::Window root() {
+    return DefaultRootWindow(display());
+}
 
-Atom atom(const char* name) { return XInternAtom(display(), name, False); }
+Atom atom(const char* name) {
+    return XInternAtom(display(), name, False);
+}
 
 std::vector<::Window> childrenOf(::Window window) {
     ::Window rootReturn = 0, parent = 0, *children = nullptr;
@@ -67,8 +73,8 @@ std::vector<unsigned long> cardinalsOf(::Window window, Atom property, Atom type
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::vector<unsigned long> values;
-    if (XGetWindowProperty(display(), window, property, 0, 64, False, type, &actualType, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display(), window, property, 0, 64, False, type, &actualType, &format, &count,
+                           &after, &data) == Success &&
         data != nullptr) {
         if (format == 32) {
             const auto* longs = reinterpret_cast<unsigned long*>(data);
@@ -126,7 +132,9 @@ bool eventually(const std::function<bool()>& condition, int milliseconds) {
     return true;
 }
 
-void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 std::vector<WindowId> windowsNamed(int pid, const std::string& name) {
     XSync(display(), False);
@@ -163,7 +171,9 @@ Rect placeOf(WindowId window) {
     return {x, y, attributes.width, attributes.height};
 }
 
-Rect framePlaceOf(WindowId window) { return placeOf(topLevelOf(window)); }
+Rect framePlaceOf(WindowId window) {
+    return placeOf(topLevelOf(window));
+}
 
 std::set<Point> outlineOf(WindowId window) {
     XSync(display(), False);
@@ -172,7 +182,8 @@ std::set<Point> outlineOf(WindowId window) {
     std::set<Point> pixels;
     for (int i = 0; i < count; ++i)
         for (int y = rectangles[i].y; y < rectangles[i].y + rectangles[i].height; ++y)
-            for (int x = rectangles[i].x; x < rectangles[i].x + rectangles[i].width; ++x) pixels.insert({x, y});
+            for (int x = rectangles[i].x; x < rectangles[i].x + rectangles[i].width; ++x)
+                pixels.insert({x, y});
     if (rectangles != nullptr) XFree(rectangles);
     return pixels;
 }
@@ -214,8 +225,8 @@ Image grabScreen(Rect area) {
     for (int y = 0; y < area.height; ++y)
         for (int x = 0; x < area.width; ++x) {
             const unsigned long pixel = XGetPixel(pixels, x, y);
-            image.at(x, y) = channel(pixel, visual->red_mask) << 16 | channel(pixel, visual->green_mask) << 8 |
-                             channel(pixel, visual->blue_mask);
+            image.at(x, y) = channel(pixel, visual->red_mask) << 16 |
+                             channel(pixel, visual->green_mask) << 8 | channel(pixel, visual->blue_mask);
         }
     XDestroyImage(pixels);
     return image;
@@ -255,6 +266,20 @@ void click(Point at, int button) {
     pressButton(button);
     pause(30);
     releaseButton(button);
+}
+
+bool waitUntilPointerIsFree(int milliseconds) {
+    // Only a grab of our own can tell: it fails while another client holds the pointer.
+    return eventually(
+        [] {
+            const int result = XGrabPointer(display(), root(), False, 0, GrabModeAsync, GrabModeAsync, None,
+                                            None, CurrentTime);
+            if (result != GrabSuccess) return false;
+            XUngrabPointer(display(), CurrentTime);
+            XSync(display(), False);
+            return true;
+        },
+        milliseconds);
 }
 
 void glide(Point from, Point to, int steps) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,16 +34,23 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+inline std::ostream& operator<<(std::ostream& out, Point p) {
+    return out << "(" << p.x << ", " << p.y << ")";
+}
+inline std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << r.width << " x " << r.height << " at (" << r.x << ", " << r.y << ")";
+}
+
 // Pixels as 0xRRGGBB.
 class Image {
-public:
+  public:
     Image(int width, int height) : width_(width), height_(height), pixels_(std::size_t(width) * height) {}
     int width() const { return width_; }
     int height() const { return height_; }
     std::uint32_t at(int x, int y) const { return pixels_.at(std::size_t(y) * width_ + x); }
     std::uint32_t& at(int x, int y) { return pixels_.at(std::size_t(y) * width_ + x); }
 
-private:
+  private:
     int width_, height_;
     std::vector<std::uint32_t> pixels_;
 };
@@ -51,7 +59,8 @@ private:
 bool eventually(const std::function<bool()>& condition, int milliseconds = 5000);
 void pause(int milliseconds);
 
-// Every client window of the process with that WM_NAME, mapped or not, from the bottom of the stack to the top.
+// Every client window of the process with that WM_NAME, mapped or not, from the bottom of the stack to the
+// top.
 std::vector<WindowId> windowsNamed(int pid, const std::string& name);
 // Every client window of the process that is viewable, from the bottom of the stack to the top.
 std::vector<WindowId> viewableWindowsOf(int pid);
@@ -83,6 +92,9 @@ void pressButton(int button);
 void releaseButton(int button);
 // Press and release where the pointer is moved to, without moving in between.
 void click(Point at, int button = 1);
+// Waits until no program holds the pointer, as a program that moves a window with the pointer does until it
+// has handled the button's release: a hand does not press again that quickly.
+bool waitUntilPointerIsFree(int milliseconds = 3000);
 // Moves the held pointer from where it is to the point in a few steps, as a hand would.
 void glide(Point from, Point to, int steps = 6);
 // Presses and releases the key named as in <X11/keysymdef.h> without the XK_ prefix ("Down", "Return").

@@ -32,7 +32,8 @@ std::string contentsOf(const std::filesystem::path& file) {
 bool sameLayout(const std::vector<Piece>& a, const std::vector<Piece>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].window != b[i].window || a[i].place != b[i].place || a[i].outline != b[i].outline) return false;
+        if (a[i].window != b[i].window || a[i].place != b[i].place || a[i].outline != b[i].outline)
+            return false;
     return true;
 }
 
@@ -58,7 +59,8 @@ std::set<Point> pixelsOf(const std::set<Cell>& cells) {
     std::set<Point> pixels;
     for (Cell cell : cells)
         for (int py = 0; py < cellSize; ++py)
-            for (int px = 0; px < cellSize; ++px) pixels.insert({cell.x * cellSize + px, cell.y * cellSize + py});
+            for (int px = 0; px < cellSize; ++px)
+                pixels.insert({cell.x * cellSize + px, cell.y * cellSize + py});
     return pixels;
 }
 
@@ -71,7 +73,8 @@ std::set<Cell> turned(const std::set<Cell>& cells, int n) {
 Kavimo::Kavimo(const Launch& launch) : directory_(freshDirectory()) {
     const auto binary = directory_ / "kavimo";
     std::filesystem::copy_file(KAVIMO_BINARY, binary);
-    std::filesystem::permissions(binary, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+    std::filesystem::permissions(binary, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
     if (launch.settings) std::ofstream(settingsFile()) << *launch.settings;
 
     std::vector<std::string> argv{binary.string()};
@@ -80,6 +83,8 @@ Kavimo::Kavimo(const Launch& launch) : directory_(freshDirectory()) {
 
     pid_ = fork();
     if (pid_ == 0) {
+        // Should the program ever look for its settings in the user's configuration folder, that is ours too.
+        setenv("XDG_CONFIG_HOME", (directory_ / "config").c_str(), 1);
         for (const auto& [name, value] : launch.environment) {
             if (value)
                 setenv(name.c_str(), value->c_str(), 1);
@@ -105,13 +110,21 @@ Kavimo::~Kavimo() {
     std::filesystem::remove_all(directory_, ignored);
 }
 
-std::string Kavimo::settings() const { return contentsOf(settingsFile()); }
+std::string Kavimo::settings() const {
+    return contentsOf(settingsFile());
+}
 
-std::string Kavimo::errors() const { return contentsOf(directory_ / "stderr.txt"); }
+std::string Kavimo::errors() const {
+    return contentsOf(directory_ / "stderr.txt");
+}
 
-bool Kavimo::running() { return !waitForExit(0); }
+bool Kavimo::running() {
+    return !waitForExit(0);
+}
 
-void Kavimo::signal(int number) { kill(pid_, number); }
+void Kavimo::signal(int number) {
+    kill(pid_, number);
+}
 
 std::optional<int> Kavimo::waitForExit(int milliseconds) {
     eventually(

@@ -21,10 +21,12 @@ using Cell = Point;
 // A piece as the X server shows it.
 struct Piece {
     WindowId window = 0;
-    Rect place;                // on the screen
-    std::set<Point> outline;   // the bounding shape, relative to the window
-    std::set<Cell> cells;      // the whole 8 x 8 cells inside the outline
-    int tiles() const { return place.width / cellSize; }  // cells per side of the grid
+    // On the screen.
+    Rect place;
+    // The bounding shape, relative to the window.
+    std::set<Point> outline;
+    // The whole 8 x 8 cells inside the outline.
+    std::set<Cell> cells;
     Point screenCentreOf(Cell cell) const {
         return {place.x + cell.x * cellSize + cellSize / 2, place.y + cell.y * cellSize + cellSize / 2};
     }
@@ -38,12 +40,12 @@ std::set<Cell> turned(const std::set<Cell>& cells, int n);
 
 struct Launch {
     std::vector<std::string> arguments;
-    std::optional<std::string> settings;                          // kavimo.ini's text, if any
+    std::optional<std::string> settings;                            // kavimo.ini's text, if any
     std::map<std::string, std::optional<std::string>> environment;  // changes: a value, or unset
 };
 
 class Kavimo {
-public:
+  public:
     explicit Kavimo(const Launch& launch = {});
     ~Kavimo();
     Kavimo(const Kavimo&) = delete;
@@ -75,7 +77,7 @@ public:
     // Right-clicks at the point; the pop-up menu's window once it is shown.
     std::optional<WindowId> openMenuAt(Point at) const;
 
-private:
+  private:
     std::filesystem::path directory_;
     int pid_ = -1;
     std::optional<int> status_;

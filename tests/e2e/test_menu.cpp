@@ -19,7 +19,8 @@ testing::AssertionResult chooseOnTheTopPiece(Kavimo& kavimo, std::initializer_li
     const Point at = top.screenCentreOf(*top.cells.begin());
     const auto menu = kavimo.openMenuAt(at);
     if (!menu) return testing::AssertionFailure() << "no pop-up menu";
-    if (placeOf(*menu).topLeft() != at) return testing::AssertionFailure() << "the menu does not open at the pointer";
+    if (placeOf(*menu).topLeft() != at)
+        return testing::AssertionFailure() << "the menu does not open at the pointer";
     for (const char* key : keys) tapKey(key);
     return testing::AssertionSuccess();
 }
@@ -39,14 +40,15 @@ TEST(Menu, SixBySixWithoutTurningDealsNineUnturnedPiecesThatAClickLeavesAlone) {
     launch.arguments = {"marks"};  // any command-line text: every piece shows its origin marker
     Kavimo kavimo(launch);
     ASSERT_EQ(kavimo.dealFromTheIcon().size(), 4u) << kavimo.errors();
-    ASSERT_TRUE(chooseOnTheTopPiece(kavimo, {"Down", "Right", "Down", "Return"}));  // タイル数 > 6*6（回転なし）
+    ASSERT_TRUE(
+        chooseOnTheTopPiece(kavimo, {"Down", "Right", "Down", "Return"}));  // タイル数 > 6*6（回転なし）
 
     const auto pieces = kavimo.waitForPieces(9);
     ASSERT_EQ(pieces.size(), 9u) << "pieces on the screen: " << kavimo.pieces().size();
     auto marked = originMarker();
     std::set<Cell> dealt;
     for (const Piece& piece : pieces) {
-        SCOPED_TRACE(testing::Message() << "piece at " << piece.place.x << ", " << piece.place.y);
+        SCOPED_TRACE(testing::Message() << "piece at " << piece.place.topLeft());
         EXPECT_EQ(piece.place.width, 48);
         EXPECT_EQ(piece.place.height, 48);
         EXPECT_TRUE(isAbove(piece.window));
@@ -64,17 +66,20 @@ TEST(Menu, SixBySixWithoutTurningDealsNineUnturnedPiecesThatAClickLeavesAlone) {
     // The dots are black; the top piece hides nothing of its own.
     const Piece top = pieces.back();
     const Image corner = grabScreen({top.place.x, top.place.y, 8, 8});
-    for (Point dot : marked) EXPECT_EQ(corner.at(dot.x, dot.y), black) << "dot pixel " << dot.x << ", " << dot.y;
+    for (Point dot : marked) EXPECT_EQ(corner.at(dot.x, dot.y), black) << "dot pixel " << dot;
 
     // A click does not turn a piece in this grid; dragging still works.
     const Point at = top.screenCentreOf(*top.cells.begin());
     click(at);
-    pause(200);
+    pause(200);  // at a hand's pace
     movePointer(at);
     pressButton(1);
     glide(at, at + Point{16, 16});
-    EXPECT_TRUE(eventually([&] { return placeOf(top.window).topLeft() == top.place.topLeft() + Point{16, 16}; }));
+    EXPECT_TRUE(eventually([&] {
+        return placeOf(top.window).topLeft() == top.place.topLeft() + Point{16, 16};
+    }));
     releaseButton(1);
+    waitUntilPointerIsFree();
     const Piece after = readPiece(top.window);
     EXPECT_EQ(after.outline, top.outline);
     EXPECT_EQ(after.place.topLeft(), (top.place.topLeft() + Point{16, 16}));
@@ -95,20 +100,24 @@ TEST(Menu, TheVersionWindowOpensCentredAbovePiecesAndEnterClosesIt) {
     // Let the window manager frame and place it.
     pause(300);
     const Rect frame = framePlaceOf(*version);
-    EXPECT_LE(std::abs(frame.x + frame.width / 2 - 512), 1) << "frame at " << frame.x << " wide " << frame.width;
-    EXPECT_LE(std::abs(frame.y + frame.height / 2 - 384), 1) << "frame at " << frame.y << " high " << frame.height;
+    EXPECT_LE(std::abs(frame.x + frame.width / 2 - 512), 1)
+        << "frame at " << frame.x << " wide " << frame.width;
+    EXPECT_LE(std::abs(frame.y + frame.height / 2 - 384), 1)
+        << "frame at " << frame.y << " high " << frame.height;
     EXPECT_EQ(placeOf(*version).width, 263);  // 3945 x 1125 twips
     EXPECT_EQ(placeOf(*version).height, 75);
     EXPECT_TRUE(isAbove(*version));
     for (const Piece& piece : kavimo.pieces())
-        EXPECT_GT(stackingLevel(*version), stackingLevel(piece.window)) << "a piece stands above the version window";
+        EXPECT_GT(stackingLevel(*version), stackingLevel(piece.window))
+            << "a piece stands above the version window";
 
     // Escape does nothing (there is no cancel button); Enter presses OK.
     tapKey("Escape");
     pause(300);
     EXPECT_TRUE(isViewable(*version));
     tapKey("Return");
-    EXPECT_TRUE(eventually([&] { return !isViewable(*version); })) << "Enter did not close the version window";
+    EXPECT_TRUE(eventually([&] { return !isViewable(*version); }))
+        << "Enter did not close the version window";
 
     // The program goes on with the same puzzle.
     pause(200);

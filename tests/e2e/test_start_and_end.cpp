@@ -41,7 +41,7 @@ std::map<std::string, std::string> sectionOf(const std::string& file, const std:
     return keys;
 }
 
-const std::map<std::string, std::string> savedAt(int x, int y) {
+std::map<std::string, std::string> savedAt(int x, int y) {
     return {{"x", std::to_string(x)}, {"y", std::to_string(y)}};
 }
 
@@ -54,6 +54,7 @@ void dragIcon(WindowId icon, Point to) {
     glide(grip, to + Point{16, 16});
     eventually([&] { return placeOf(icon).topLeft() == to; }, 2000);
     releaseButton(1);
+    waitUntilPointerIsFree();
 }
 
 }  // namespace
@@ -71,11 +72,16 @@ TEST(Icon, FirstStartCentresTheIconAndADragMovesItWithoutDealing) {
     pause(30);
     pressButton(1);
     glide(grip, grip + Point{-100, -50});
-    EXPECT_TRUE(eventually([&] { return placeOf(*icon).topLeft() == Point{396, 318}; }, 2000))
-        << "the icon did not follow the pointer, it is at " << placeOf(*icon).x << ", " << placeOf(*icon).y;
+    EXPECT_TRUE(eventually(
+        [&] {
+            return placeOf(*icon).topLeft() == Point{396, 318};
+        },
+        2000))
+        << "the icon did not follow the pointer: " << placeOf(*icon);
     glide(grip + Point{-100, -50}, grip + Point{-293, -197});
     EXPECT_TRUE(eventually([&] { return placeOf(*icon).topLeft() == Point{203, 171}; }, 2000));
     releaseButton(1);
+    EXPECT_TRUE(waitUntilPointerIsFree());
 
     // It stays where it was let go, off the 8-pixel grid of the pieces, and the release dealt nothing.
     pause(500);
@@ -146,9 +152,12 @@ TEST_P(EndOfSession, OnAFreshStartSavesTheMiddleOfTheScreen) {
 INSTANTIATE_TEST_SUITE_P(Signals, EndOfSession, testing::Values(SIGTERM, SIGHUP, SIGINT),
                          [](const testing::TestParamInfo<int>& info) -> std::string {
                              switch (info.param) {
-                                 case SIGTERM: return "SIGTERM";
-                                 case SIGHUP: return "SIGHUP";
-                                 default: return "SIGINT";
+                                 case SIGTERM:
+                                     return "SIGTERM";
+                                 case SIGHUP:
+                                     return "SIGHUP";
+                                 default:
+                                     return "SIGINT";
                              }
                          });
 
@@ -158,7 +167,9 @@ struct NoDisplayCase {
     std::map<std::string, std::optional<std::string>> environment;
 };
 
-void PrintTo(const NoDisplayCase& environment, std::ostream* out) { *out << environment.name; }
+void PrintTo(const NoDisplayCase& environment, std::ostream* out) {
+    *out << environment.name;
+}
 
 class NoDisplay : public testing::TestWithParam<NoDisplayCase> {};
 
@@ -177,7 +188,8 @@ TEST_P(NoDisplay, SaysSoInOneLineAndFails) {
 
 INSTANTIATE_TEST_SUITE_P(
     Environments, NoDisplay,
-    testing::Values(NoDisplayCase{"DisplayUnset", {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}}},
-                    NoDisplayCase{"DisplayUnsetWithXcbChosen", {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "xcb"}}},
-                    NoDisplayCase{"DisplayNotThere", {{"DISPLAY", ":731"}, {"QT_QPA_PLATFORM", std::nullopt}}}),
+    testing::Values(
+        NoDisplayCase{"DisplayUnset", {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}}},
+        NoDisplayCase{"DisplayUnsetWithXcbChosen", {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "xcb"}}},
+        NoDisplayCase{"DisplayNotThere", {{"DISPLAY", ":731"}, {"QT_QPA_PLATFORM", std::nullopt}}}),
     [](const testing::TestParamInfo<NoDisplayCase>& info) { return std::string(info.param.name); });

@@ -12,10 +12,12 @@
 
 namespace {
 
+// A file in a folder of its own, under TMPDIR (which scripts/fuzz points at a folder it removes afterwards).
 std::string scratchFile() {
-    char folder[] = "/tmp/kavimo-fuzz-XXXXXX";
-    if (mkdtemp(folder) == nullptr) std::abort();
-    return std::string(folder) + "/kavimo.ini";
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = std::string(temporary != nullptr ? temporary : "/tmp") + "/kavimo-fuzz-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) std::abort();
+    return folder + "/kavimo.ini";
 }
 
 }  // namespace

@@ -86,7 +86,8 @@ TEST_F(Game, TheDealGivesEveryCellToOnePieceAndShowsEveryPiece) {
             EXPECT_EQ(window.Width(), n * 8 * 15);
             EXPECT_EQ(static_cast<int>(window.Left()) % 120, 0);
             EXPECT_EQ(static_cast<int>(window.Top()) % 120, 0);
-            EXPECT_FALSE(window.Picture1.Visible());
+            EXPECT_FALSE(window.Picture1.Visible());  // the banner, ready and hidden
+            EXPECT_EQ(window.Picture1.Width(), 510);
             EXPECT_EQ(cellsOf(p).size(), 4u);
             int markers = 0;
             QRegion cells;

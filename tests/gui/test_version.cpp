@@ -12,6 +12,7 @@
 
 #include "menu/frm_Version.h"
 #include "platform/runtime.h"
+#include "toolkit/mod_RGN_Proc.h"
 #include "toolkit/mod_RGN_UserFunction.h"
 #include "x11.h"
 
@@ -23,7 +24,7 @@ class VersionWindow : public ::testing::Test {
   protected:
     void SetUp() override { platform::TestSeams::SetTwipsPerPixel(15.0f); }
     void TearDown() override {
-        for (platform::Form* form : platform::Forms()) platform::Unload(*form);
+        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
         platform::TestSeams::SetTwipsPerPixel(std::nullopt);
     }
 };

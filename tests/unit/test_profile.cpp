@@ -66,7 +66,10 @@ TEST(Profile, NamesAndValuesAreTrimmed) {
     const std::string path = pathIn(dir);
     put(path, "  [ Data ] junk\n \t X \t=  12 0 = a\t \nY=\n");
     EXPECT_EQ(get(path, "Data", "X"), "12 0 = a");
-    EXPECT_EQ(get(path, "Data", "Y", "d"), "");  // present but empty is not missing
+    EXPECT_EQ(get(path, "Data", "Y", "d"), "");           // present but empty is not missing
+    EXPECT_EQ(get(path, " Data\t", "\tX "), "12 0 = a");  // the names asked for are trimmed too
+    EXPECT_TRUE(WritePrivateProfileStringA(" data ", " y ", "2", path));
+    EXPECT_EQ(get(path, "Data", "Y"), "2");
 }
 
 TEST(Profile, LongValueIsCutToTheBuffer) {
@@ -119,6 +122,12 @@ TEST(Profile, CrlfAndByteOrderMarkAreKept) {
     EXPECT_TRUE(WritePrivateProfileStringA("Data", "Y", "2", path));
     EXPECT_TRUE(WritePrivateProfileStringA("New", "K", "v", path));
     EXPECT_EQ(contents(path), "\xEF\xBB\xBF[Data]\r\nX=1\r\nY=2\r\n[Other]\r\nZ=0\r\n[New]\r\nK=v\r\n");
+    // A lone "\r" breaks no line: what follows it gets a line of its own.
+    put(path, "[Data]\nX=1\r");
+    EXPECT_TRUE(WritePrivateProfileStringA("Data", "Y", "2", path));
+    EXPECT_TRUE(WritePrivateProfileStringA("New", "K", "v", path));
+    EXPECT_EQ(contents(path), "[Data]\nX=1\r\nY=2\n[New]\nK=v\n");
+    EXPECT_EQ(get(path, "Data", "Y"), "2");
 }
 
 TEST(Profile, DamagedFilesAreReadAndKept) {
@@ -152,6 +161,8 @@ TEST(Profile, RefusedWritesTouchNothing) {
         WritePrivateProfileStringA("Data", "X", "1\n[Evil]", path));  // would not read back as written
     EXPECT_FALSE(WritePrivateProfileStringA("Data", "X=Y", "1", path));
     EXPECT_FALSE(WritePrivateProfileStringA("Da]ta", "X", "1", path));
+    EXPECT_FALSE(WritePrivateProfileStringA("Data", " ;X", "1", path));  // a comment line
+    EXPECT_FALSE(WritePrivateProfileStringA("Data", "[X", "1", path));   // a section header
     EXPECT_EQ(contents(path), "[Data]\nX=1\n");
 }
 
