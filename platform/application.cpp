@@ -14,6 +14,7 @@ namespace platform {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool started = false;  // until the display is open, Qt's own complaints about it are not shown
 
 void onSignal(int) {
     const char byte = 1;
@@ -27,7 +28,7 @@ bool set(const char* name) {
 // Absolute window positions, outlines and the always-on-top band need X11: on a Wayland session the program
 // runs through XWayland, unless the user has chosen a Qt platform.
 bool chooseDisplay() {
-    if (set("QT_QPA_PLATFORM")) return true;
+    if (set("QT_QPA_PLATFORM") && std::strcmp(std::getenv("QT_QPA_PLATFORM"), "xcb") != 0) return true;
     if (!set("DISPLAY")) {
         std::fprintf(
             stderr,
@@ -41,11 +42,11 @@ bool chooseDisplay() {
 void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) {
         // The platform could not start: most often the X display cannot be opened.
-        std::fprintf(stderr, "kavimo: cannot open the display %s (%s)\n",
-                     set("DISPLAY") ? std::getenv("DISPLAY") : "", qPrintable(message.section('\n', 0, 0)));
+        std::fprintf(stderr, "kavimo: cannot open the X display %s\n",
+                     set("DISPLAY") ? std::getenv("DISPLAY") : "");
         _exit(1);
     }
-    if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (started && type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 // By now the platform, its theme and its input method are loaded; the desktop's style, which may come from a
@@ -77,6 +78,7 @@ int Run(int argc, char** argv, const std::function<void()>& start, const std::fu
     if (!chooseDisplay()) return 1;
     qInstallMessageHandler(onQtMessage);
     QApplication app(argc, argv);
+    started = true;
     QApplication::setApplicationName("Kavimo");
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends only through its menu or the session
     closePluginFolders();

@@ -66,11 +66,10 @@ class MoveLoop : public QObject {
 
     void run() {
         if (!QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)) return;  // released already
+        // The press's own pointer grab brings every move and the release here, wherever the pointer goes.
         qApp->installEventFilter(this);
-        window_->grabMouse();
         loop_.exec();
         qApp->removeEventFilter(this);
-        if (window_) window_->releaseMouse();
     }
 
   protected:
@@ -82,7 +81,11 @@ class MoveLoop : public QObject {
                                     grabOffset_);
                 return true;
             case QEvent::MouseButtonRelease:
-                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) loop_.quit();
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    // Whatever the player does next (a press on another piece) is no longer the move's.
+                    qApp->removeEventFilter(this);
+                    loop_.quit();
+                }
                 return true;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
@@ -179,7 +182,12 @@ std::string Command() {
 }
 
 void DoEvents() {
-    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+    if (qApp == nullptr) return;
+    QCoreApplication::processEvents();
+    // Qt paints on a timer of its own; waiting paints belong to the waiting messages, so they are done now
+    // (the Clear banner must be on the screen before the pause that follows).
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) window->repaint();
 }
 
 void Sleep(std::int32_t milliseconds) {

@@ -260,6 +260,16 @@ void releaseButton(int button) {
     XSync(display(), False);
 }
 
+void releaseHeldButtons() {
+    ::Window rootReturn = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display(), root(), &rootReturn, &child, &x, &y, &windowX, &windowY, &mask);
+    const unsigned held[] = {Button1Mask, Button2Mask, Button3Mask};
+    for (int button = 1; button <= 3; ++button)
+        if ((mask & held[button - 1]) != 0) releaseButton(button);
+}
+
 void click(Point at, int button) {
     movePointer(at);
     pause(30);

@@ -90,6 +90,8 @@ Point pointer();
 void movePointer(Point to);
 void pressButton(int button);
 void releaseButton(int button);
+// Lets go of every button still held, so that no test leaves the next one a pressed pointer.
+void releaseHeldButtons();
 // Press and release where the pointer is moved to, without moving in between.
 void click(Point at, int button = 1);
 // Waits until no program holds the pointer, as a program that moves a window with the pointer does until it

@@ -55,6 +55,13 @@ Piece readPiece(WindowId window) {
     return piece;
 }
 
+std::string describe(const Piece& piece) {
+    std::ostringstream text;
+    text << "piece at " << piece.place.topLeft() << " with cells";
+    for (Cell cell : piece.cells) text << " " << cell;
+    return text.str();
+}
+
 std::set<Point> pixelsOf(const std::set<Cell>& cells) {
     std::set<Point> pixels;
     for (Cell cell : cells)
@@ -102,6 +109,7 @@ Kavimo::Kavimo(const Launch& launch) : directory_(freshDirectory()) {
 }
 
 Kavimo::~Kavimo() {
+    releaseHeldButtons();
     if (running()) {
         kill(pid_, SIGKILL);
         waitForExit();

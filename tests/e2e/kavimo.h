@@ -33,6 +33,8 @@ struct Piece {
 };
 
 Piece readPiece(WindowId window);
+// Where the piece is and which cells it has, for messages.
+std::string describe(const Piece& piece);
 // The pixels of the cells.
 std::set<Point> pixelsOf(const std::set<Cell>& cells);
 // The cells turned a quarter turn clockwise within a grid of n x n cells: (x, y) -> (n - 1 - y, x).

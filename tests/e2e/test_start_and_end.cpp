@@ -118,7 +118,6 @@ TEST(Icon, QuitAfterADealSavesThePlaceTheIconWasDealtFrom) {
     const auto icon = kavimo.waitForIcon();
     ASSERT_TRUE(icon) << kavimo.errors();
     dragIcon(*icon, {320, 160});
-    pause(100);
     const auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u);
     ASSERT_TRUE(kavimo.openMenuAt(pieces.back().screenCentreOf(*pieces.back().cells.begin())));
@@ -135,7 +134,6 @@ TEST_P(EndOfSession, EndsTheProgramCleanlyAndSavesWhereTheIconStands) {
     const auto icon = kavimo.waitForIcon();
     ASSERT_TRUE(icon) << kavimo.errors();
     dragIcon(*icon, {320, 160});
-    pause(100);
     kavimo.signal(GetParam());
     EXPECT_EQ(kavimo.waitForExit(), 0) << kavimo.errors();
     EXPECT_EQ(sectionOf(kavimo.settings(), "Data"), savedAt(4800, 2400)) << kavimo.settings();
