@@ -41,6 +41,7 @@ QColor OleColor(std::uint32_t bgr) {
 
 Window::Window(QWidget* parent) : QWidget(parent) {
     dc_.image = &image_;
+    resize(1, 1);  // every window is sized by its owner; no image of Qt's default size is made first
     fitImage();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

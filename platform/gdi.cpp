@@ -44,11 +44,14 @@ QRegion* regionAt(HRGN handle) {
     return table().find<QRegion>(handle);
 }
 
-// A region is simple when it is one rectangle: when it covers its whole bounding rectangle. (The count of
-// QRegion's rectangles is no measure: the same area may be held in more rectangles than it needs.)
+// A region is simple when it is one rectangle: when its rectangles (which never overlap) fill its bounding
+// rectangle. (The count of QRegion's rectangles is no measure: an area may be held in more than it needs.)
 int kindOf(const QRegion& region) {
     if (region.isEmpty()) return NULLREGION;
-    return (QRegion(region.boundingRect()) - region).isEmpty() ? SIMPLEREGION : COMPLEXREGION;
+    qint64 area = 0;
+    for (const QRect& rect : region) area += qint64(rect.width()) * rect.height();
+    const QRect bound = region.boundingRect();
+    return area == qint64(bound.width()) * bound.height() ? SIMPLEREGION : COMPLEXREGION;
 }
 
 std::int32_t readInt(const unsigned char* bytes) {
