@@ -77,7 +77,7 @@ class MoveLoop : public QObject {
         switch (event->type()) {
             case QEvent::MouseMove:
                 if (window_)
-                    window_->moveTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() -
+                    window_->moveTo(held(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()) -
                                     grabOffset_);
                 return true;
             case QEvent::MouseButtonRelease:
@@ -96,6 +96,17 @@ class MoveLoop : public QObject {
     }
 
   private:
+    // The point held stays four pixels inside the screen: the cell under it, snapped to the 8-pixel grid
+    // after the move, then stays on the screen too, and the window manager never has to pull the window back
+    // (which would part the window from the place the program gave it).
+    static QPoint held(QPoint pointer) {
+        const QScreen* screen = QGuiApplication::screenAt(pointer);
+        if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+        const QRect inside = screen->geometry().adjusted(4, 4, -4, -4);
+        return {std::clamp(pointer.x(), inside.left(), inside.right()),
+                std::clamp(pointer.y(), inside.top(), inside.bottom())};
+    }
+
     QPointer<Window> window_;
     QPoint grabOffset_;
     QEventLoop loop_;

@@ -85,6 +85,26 @@ TEST_F(Utilities, DraggingMovesTheWindowWithTheRealPointerAndIsNoClick) {
     EXPECT_EQ(setting, 0);  // the drag setting is back as it was
 }
 
+TEST_F(Utilities, AWindowDraggedToTheScreensEdgeKeepsThePointHeldOnTheScreen) {
+    auto& form = platform::NewForm<DragForm>();
+    platform::Load(form);
+    form.moveTo(QPoint(200, 200));
+    form.resize(32, 32);
+    form.show();
+    ASSERT_TRUE(xtest::waitFor([&] { return xtest::screenPositionOf(form) == QPoint(200, 200); }));
+    xtest::movePointer(200, 200);  // held at the window's corner
+    xtest::settle(50);
+    xtest::pressButton(1);
+    QTimer::singleShot(100, [] { xtest::movePointer(1023, 767); });
+    QTimer::singleShot(200, [] { xtest::releaseButton(1); });
+    xtest::settle(30);
+    xtest::movePointer(201, 201);
+    // Four pixels inside the screen: the cell held, snapped to the grid, could not leave it.
+    ASSERT_TRUE(xtest::waitFor([&] { return form.placedPosition() == QPoint(1019, 763); }))
+        << form.placedPosition().x() << "," << form.placedPosition().y();
+    EXPECT_TRUE(xtest::waitFor([&] { return xtest::screenPositionOf(form) == QPoint(1019, 763); }));
+}
+
 TEST_F(Utilities, TopmostKeepsPlaceAndShowsOnlyWhenAsked) {
     auto& hidden = platform::NewForm<platform::Form>("Hidden");
     platform::Load(hidden);
