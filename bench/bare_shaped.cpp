@@ -63,9 +63,11 @@ int deals(int count) {
         for (int i = 0; i < 9; ++i) {
             QRegion outline;
             for (int cell = 0; cell < 4; ++cell)
-                outline += QRect(8 * static_cast<int>(random() % 6), 8 * static_cast<int>(random() % 6), 8, 8);
+                outline +=
+                    QRect(8 * static_cast<int>(random() % 6), 8 * static_cast<int>(random() % 6), 8, 8);
             auto* window = new ShapedWindow(48, outline, true);
-            window->move(300 + 8 * static_cast<int>(random() % 32), 200 + 8 * static_cast<int>(random() % 16));
+            window->move(300 + 8 * static_cast<int>(random() % 32),
+                         200 + 8 * static_cast<int>(random() % 16));
             window->show();
             window->raise();
             windows.push_back(window);

@@ -1,6 +1,6 @@
 // The game's hot paths: one completion test of a solved 6 x 6 puzzle, and a whole 6 x 6 deal.
-#include <QApplication>
 #include <benchmark/benchmark.h>
+#include <QApplication>
 
 #include "game/Form1.h"
 #include "game/Form2.h"

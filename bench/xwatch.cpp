@@ -156,10 +156,11 @@ long pidOf(Window w) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(dpy, w, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success &&
+    if (XGetWindowProperty(dpy, w, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success &&
         data != nullptr) {
-        if (type == XA_CARDINAL && format == 32 && count == 1) pid = static_cast<long>(*reinterpret_cast<long*>(data));
+        if (type == XA_CARDINAL && format == 32 && count == 1)
+            pid = static_cast<long>(*reinterpret_cast<long*>(data));
         XFree(data);
     }
     return pid;
@@ -234,7 +235,8 @@ void handle(const XEvent& e, double at) {
                 t->rootY = e.xconfigure.y + t->inFrameY;
                 t->placeKnown = true;
             } else if (e.xconfigure.send_event || t->frame == 0) {
-                // The client's place on the screen, as the window manager reports it or as a child of the root.
+                // The client's place on the screen, as the window manager reports it or as a child of the
+                // root.
                 t->rootX = e.xconfigure.x;
                 t->rootY = e.xconfigure.y;
                 t->placeKnown = true;
@@ -440,7 +442,8 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
     if (!openMenuAt(pid, {iconAt.x + 16, iconAt.y + 16})) fail("no menu on the icon", pid);
     double shownMs = 0, cpuMs = 0;
     long ticks = 0;
-    if (!chooseSixBySix(pid, shownMs, cpuMs, ticks)) fail("the first 6 x 6 deal did not show nine pieces", pid);
+    if (!chooseSixBySix(pid, shownMs, cpuMs, ticks))
+        fail("the first 6 x 6 deal did not show nine pieces", pid);
     print("first_deal_ms", shownMs);
     print("first_deal_cpu_ms", cpuMs);
 
@@ -502,7 +505,8 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
             3000);
         const long long ns1 = whenIdle(pid);
         const Point end = rootPlace(piece);
-        if (!done || end.x != snapped.x || end.y != snapped.y) fail("the piece did not snap to the grid", pid);
+        if (!done || end.x != snapped.x || end.y != snapped.y)
+            fail("the piece did not snap to the grid", pid);
         print("release_ms", atSnap - t0);
         print("release_cpu_ms", static_cast<double>(ns1 - ns0) / 1e6);
         if (windows.count(icon) != 0)
@@ -549,6 +553,7 @@ int main(int argc, char** argv) {
 
     const std::string mode = argv[1];
     if (mode == "start" && argc >= 4) return start(std::atoi(argv[2]), argv + 3);
-    if (mode == "play" && argc >= 6) return play(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv + 5);
+    if (mode == "play" && argc >= 6)
+        return play(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv + 5);
     return usage();
 }
