@@ -17,23 +17,22 @@
 #include "platform/numbers.h"
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_Proc.h"
+#include "window_test.h"
 
-class Game : public ::testing::Test {
+class Game : public WindowTest {
   protected:
     void SetUp() override {
-        platform::TestSeams::SetTwipsPerPixel(15.0f);
+        WindowTest::SetUp();
         platform::TestSeams::SetRandomSeed(1234);
         std::remove(toolkit::RGN_IniPath().c_str());
     }
     void TearDown() override {
-        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
+        WindowTest::TearDown();
         game::Pieces.clear();
         game::PieceCount = 0;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         std::remove(toolkit::RGN_IniPath().c_str());
-        platform::TestSeams::SetTwipsPerPixel(std::nullopt);
         platform::TestSeams::SetRandomSeed(std::nullopt);
-        platform::TestSeams::RecordSleeps(false);
     }
 
     static game::Form1& start() {

@@ -7,23 +7,20 @@
 #include "toolkit/frm_RGN_Picture.h"
 #include "toolkit/mod_RGN_Proc.h"
 #include "toolkit/mod_RGN_UserFunction.h"
+#include "window_test.h"
 #include "x11.h"
 
 using namespace toolkit;
 
 namespace {
 
-class Canvas : public ::testing::Test {
+class Canvas : public WindowTest {
   protected:
     void SetUp() override {
-        platform::TestSeams::SetTwipsPerPixel(15.0f);
+        WindowTest::SetUp();
         platform::Load(form);
         form.setLeft(3000);
         form.setTop(3000);
-    }
-    void TearDown() override {
-        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
-        platform::TestSeams::SetTwipsPerPixel(std::nullopt);
     }
     // Draws a part at pixel (x - 1, y - 1), so that its square covers the cell at (x, y).
     void drawCell(int templateNo, int x, int y) {

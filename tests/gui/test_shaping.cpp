@@ -10,23 +10,15 @@
 #include "toolkit/mod_RGN_Data.h"
 #include "toolkit/mod_RGN_Proc.h"
 #include "toolkit/mod_RGN_UserFunction.h"
+#include "window_test.h"
 #include "x11.h"
 
 using namespace toolkit;
 
 namespace {
 
-class Shaping : public ::testing::Test {
+class Shaping : public WindowTest {
   protected:
-    void SetUp() override {
-        platform::TestSeams::SetTwipsPerPixel(15.0f);
-        RGN_InitTemplates();
-    }
-    void TearDown() override {
-        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
-        platform::TestSeams::SetTwipsPerPixel(std::nullopt);
-    }
-
     // A shown form at the pixel position, shaped as the template.
     static platform::Form& shapedForm(int templateNo, int x, int y) {
         auto& form = platform::NewForm<platform::Form>("Shaped");

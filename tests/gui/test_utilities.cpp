@@ -4,6 +4,7 @@
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_Proc.h"
 #include "toolkit/mod_RGN_UserFunction.h"
+#include "window_test.h"
 #include "x11.h"
 
 using namespace toolkit;
@@ -35,15 +36,7 @@ class Unloading : public platform::Form {
     std::vector<std::string>& log_;
 };
 
-class Utilities : public ::testing::Test {
-  protected:
-    void SetUp() override { platform::TestSeams::SetTwipsPerPixel(15.0f); }
-    void TearDown() override {
-        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
-        platform::TestSeams::SetTwipsPerPixel(std::nullopt);
-        platform::TestSeams::RecordSleeps(false);
-    }
-};
+class Utilities : public WindowTest {};
 
 }  // namespace
 

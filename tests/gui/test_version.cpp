@@ -14,20 +14,14 @@
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_Proc.h"
 #include "toolkit/mod_RGN_UserFunction.h"
+#include "window_test.h"
 #include "x11.h"
 
 using menu::frm_Version;
 
 namespace {
 
-class VersionWindow : public ::testing::Test {
-  protected:
-    void SetUp() override { platform::TestSeams::SetTwipsPerPixel(15.0f); }
-    void TearDown() override {
-        toolkit::RGN_UnloadFormsExcept("frmMenu");  // the menu form's unload would end the process
-        platform::TestSeams::SetTwipsPerPixel(std::nullopt);
-    }
-};
+class VersionWindow : public WindowTest {};
 
 // Presses and releases the key where the keyboard's input goes: the focus widget, else the window.
 void pressKey(QWidget& window, int key) {
