@@ -29,14 +29,6 @@ std::string contentsOf(const std::filesystem::path& file) {
     return text.str();
 }
 
-bool sameLayout(const std::vector<Piece>& a, const std::vector<Piece>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].window != b[i].window || a[i].place != b[i].place || a[i].outline != b[i].outline)
-            return false;
-    return true;
-}
-
 }  // namespace
 
 Piece readPiece(WindowId window) {
@@ -204,6 +196,14 @@ std::optional<WindowId> Kavimo::openMenuAt(Point at) const {
         return menu.has_value();
     });
     return menu;
+}
+
+bool sameLayout(const std::vector<Piece>& a, const std::vector<Piece>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].window != b[i].window || a[i].place != b[i].place || a[i].outline != b[i].outline)
+            return false;
+    return true;
 }
 
 }  // namespace e2e

@@ -19,6 +19,10 @@ inline constexpr int cellSize = 8;
 using Cell = Point;
 
 // A piece as the X server shows it.
+struct Piece;
+// Whether two reads show the same windows at the same places with the same outlines.
+bool sameLayout(const std::vector<Piece>& a, const std::vector<Piece>& b);
+
 struct Piece {
     WindowId window = 0;
     // On the screen.

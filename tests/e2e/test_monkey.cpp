@@ -21,14 +21,6 @@ namespace {
 constexpr std::uint32_t monkeySeed = 20240607;
 constexpr int actionCount = 10000;
 
-bool sameLayout(const std::vector<Piece>& a, const std::vector<Piece>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].window != b[i].window || a[i].place != b[i].place || a[i].outline != b[i].outline)
-            return false;
-    return true;
-}
-
 // What is wrong with the pieces as the X server shows them; empty when nothing is. Before the first deal
 // there are none; after it, one puzzle's worth: 4 pieces of a 4 x 4 grid or 9 of a 6 x 6 grid, each window
 // on the screen's 8-pixel grid and shaped as exactly four whole cells of its own 8-pixel grid.
