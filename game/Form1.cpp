@@ -1,7 +1,5 @@
 #include "Form1.h"
 
-#include <QPointer>
-
 #include "Module1.h"
 #include "menu/frmMenu.h"
 #include "platform/numbers.h"
@@ -22,13 +20,11 @@ Form1::Form1() : Form("Form1") {
     initProgramResources();
     setBackColor(0x00404040);
     setPicture(platform::Picture(":/Form1.bmp"));
-    setWindowIcon(QIcon(":/Form1_icon.png"));
+    setIcon(":/Form1_icon.png");
 }
 
 Form1& Form1::Instance() {
-    static QPointer<Form1> form;
-    if (form.isNull()) form = &platform::NewForm<Form1>();
-    return *form;
+    return platform::DefaultInstance<Form1>(false);
 }
 
 void Form1::Form_Load() {

@@ -1,7 +1,6 @@
 #include "frmMenu.h"
 
 #include <QCursor>
-#include <QPointer>
 
 #include "frm_Version.h"
 #include "game/Form1.h"
@@ -32,12 +31,7 @@ frmMenu::frmMenu() : Form("frmMenu"), mpop(QString::fromUtf8("mpop")) {
 }
 
 frmMenu& frmMenu::Instance() {
-    static QPointer<frmMenu> form;
-    if (form.isNull()) {
-        form = &platform::NewForm<frmMenu>();
-        platform::Load(*form);
-    }
-    return *form;
+    return platform::DefaultInstance<frmMenu>(true);
 }
 
 void frmMenu::PopupMenu() {

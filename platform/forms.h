@@ -2,7 +2,9 @@
 // the collection of loaded forms, and the mouse events in the original runtime's terms.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
+#include <QPointer>
 #include <QRegion>
 #include <QWidget>
 #include <cstdint>
@@ -112,6 +114,8 @@ class Form : public Window {
     ~Form() override;
 
     bool Loaded() const { return loaded_; }
+    // The window's icon, from the program's pictures.
+    void setIcon(const char* picture) { setWindowIcon(QIcon(QString::fromUtf8(picture))); }
     void SetFocus();
 
     virtual void Form_Load() {}
@@ -141,9 +145,24 @@ void Load(Form& form);
 bool Unload(Form& form, int unloadMode = vbFormCode);
 
 // Creates a form whose lifetime the runtime manages: it is destroyed after it is unloaded.
+// A form's default instance: created on first use, and again once the last one is gone (or, when it is wanted
+// loaded, unloaded); loaded too when wanted loaded.
+template <class F>
+F& DefaultInstance(bool loaded);
+
 template <class F, class... Args>
 F& NewForm(Args&&... args) {
     return *new F(std::forward<Args>(args)...);  // destroyed by Unload
+}
+
+template <class F>
+F& DefaultInstance(bool loaded) {
+    static QPointer<F> form;
+    if (form.isNull() || (loaded && !form->Loaded())) {
+        form = &NewForm<F>();
+        if (loaded) Load(*form);
+    }
+    return *form;
 }
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include "frm_RGN_Picture.h"
 
-#include <QPointer>
 #include <QString>
 
 static void initPictureResources() {
@@ -17,12 +16,7 @@ frm_RGN_Picture::frm_RGN_Picture() : Form("frm_RGN_Picture") {
 }
 
 frm_RGN_Picture& RGN_Pictures() {
-    static QPointer<frm_RGN_Picture> form;
-    if (form.isNull() || !form->Loaded()) {
-        form = &platform::NewForm<frm_RGN_Picture>();
-        platform::Load(*form);
-    }
-    return *form;
+    return platform::DefaultInstance<frm_RGN_Picture>(true);
 }
 
 }  // namespace toolkit
