@@ -23,8 +23,7 @@ inline constexpr int StepSize = 1;
 inline constexpr int StepShape = 2;
 inline constexpr int StepPaint = 4;
 
-// Canvas draw modes.
-inline constexpr int DrawOutlineOnly = 0;
+// Canvas draw modes; any other mode grows the outline only.
 inline constexpr int DrawPicture = 1;
 inline constexpr int DrawPictureAndFill = 2;
 

@@ -228,13 +228,16 @@ TEST(Play, AClickTurnsAPieceClockwiseAboutTheClickedCellAndADragSnapsItToTheGrid
     auto pieces = kavimo.dealFromTheIcon();
     ASSERT_EQ(pieces.size(), 4u) << kavimo.errors();
     const WindowId window = pieces.back().window;
-
-    for (std::size_t turn = 0; turn < 3; ++turn) {
+    // The piece as it stands now, and those of its cells that no other piece covers (none when it is gone).
+    const auto standing = [&] {
         pieces = kavimo.pieces();
         const std::size_t index = indexOf(pieces, window);
-        ASSERT_LT(index, pieces.size());
-        const Piece before = pieces[index];
-        const auto visible = visibleCells(pieces, index);
+        if (index >= pieces.size()) return std::pair<Piece, std::vector<Cell>>{};
+        return std::pair{pieces[index], visibleCells(pieces, index)};
+    };
+
+    for (std::size_t turn = 0; turn < 3; ++turn) {
+        const auto [before, visible] = standing();
         ASSERT_FALSE(visible.empty()) << describe(before);
         const Cell grab = visible[turn % visible.size()];
         SCOPED_TRACE(testing::Message() << describe(before) << ", clicked in " << grab);
@@ -260,11 +263,7 @@ TEST(Play, AClickTurnsAPieceClockwiseAboutTheClickedCellAndADragSnapsItToTheGrid
     // A drag lands on the nearest line of the screen's 8-pixel grid (half way goes on); it does not turn.
     const struct { Point by, snapped; } drags[] = {{{3, -5}, {0, -8}}, {{20, 12}, {24, 16}}};
     for (const auto& drag : drags) {
-        pieces = kavimo.pieces();
-        const std::size_t index = indexOf(pieces, window);
-        ASSERT_LT(index, pieces.size());
-        const Piece before = pieces[index];
-        const auto visible = visibleCells(pieces, index);
+        const auto [before, visible] = standing();
         ASSERT_FALSE(visible.empty()) << describe(before);
         SCOPED_TRACE(testing::Message() << describe(before) << ", dragged by " << drag.by);
 

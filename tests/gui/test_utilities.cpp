@@ -36,17 +36,24 @@ class Unloading : public platform::Form {
     std::vector<std::string>& log_;
 };
 
-class Utilities : public WindowTest {};
+class Utilities : public WindowTest {
+  protected:
+    // A dragging form shown at (200, 200), 32 x 32 pixels, once the X server has it there.
+    static DragForm& shownDragForm() {
+        auto& form = platform::NewForm<DragForm>();
+        platform::Load(form);
+        form.moveTo(QPoint(200, 200));
+        form.resize(32, 32);
+        form.show();
+        EXPECT_TRUE(xtest::waitFor([&] { return xtest::screenPositionOf(form) == QPoint(200, 200); }));
+        return form;
+    }
+};
 
 }  // namespace
 
 TEST_F(Utilities, DraggingMovesTheWindowWithTheRealPointerAndIsNoClick) {
-    auto& form = platform::NewForm<DragForm>();
-    platform::Load(form);
-    form.moveTo(QPoint(200, 200));
-    form.resize(32, 32);
-    form.show();
-    ASSERT_TRUE(xtest::waitFor([&] { return xtest::screenPositionOf(form) == QPoint(200, 200); }));
+    DragForm& form = shownDragForm();
 
     xtest::movePointer(210, 210);
     xtest::settle(50);
@@ -79,12 +86,7 @@ TEST_F(Utilities, DraggingMovesTheWindowWithTheRealPointerAndIsNoClick) {
 }
 
 TEST_F(Utilities, AWindowDraggedToTheScreensEdgeKeepsThePointHeldOnTheScreen) {
-    auto& form = platform::NewForm<DragForm>();
-    platform::Load(form);
-    form.moveTo(QPoint(200, 200));
-    form.resize(32, 32);
-    form.show();
-    ASSERT_TRUE(xtest::waitFor([&] { return xtest::screenPositionOf(form) == QPoint(200, 200); }));
+    DragForm& form = shownDragForm();
     xtest::movePointer(200, 200);  // held at the window's corner
     xtest::settle(50);
     xtest::pressButton(1);
