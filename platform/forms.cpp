@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "runtime.h"
 
@@ -150,7 +151,7 @@ void Window::Form_MouseMove(int, int, float, float) {}
 
 void Window::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        leftPressed_ = true;
+        leftPressed_ = leftDown_ = true;
         pressPosition_ = event->globalPosition().toPoint();
     }
     const QPointF at = event->position();
@@ -161,17 +162,34 @@ void Window::mousePressEvent(QMouseEvent* event) {
 
 void Window::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = event->position();
+    const int button = buttonBits(event->buttons()), shift = shiftBits(event->modifiers());
+    const auto x = static_cast<float>(at.x() * Screen::TwipsPerPixelX());
+    const auto y = static_cast<float>(at.y() * Screen::TwipsPerPixelY());
+    movePosition_ = event->globalPosition().toPoint();
     // A move with the button held hands the window to the move loop, which takes the release: no click then.
     leftPressed_ = false;
-    Form_MouseMove(buttonBits(event->buttons()), shiftBits(event->modifiers()),
-                   static_cast<float>(at.x() * Screen::TwipsPerPixelX()),
-                   static_cast<float>(at.y() * Screen::TwipsPerPixelY()));
+    if ((button & vbLeftButton) == 0) {
+        Form_MouseMove(button, shift, x, y);
+        return;
+    }
+    // The handler runs once Qt has done with this move: when Qt drops waiting moves, it hands on the last
+    // place as a move with the button down and holds the release back until that move has been handled, which
+    // a move loop inside it would wait for. Moves that come before the handler runs are the move loop's.
+    if (std::exchange(movePending_, true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, button, shift, x, y] {
+            movePending_ = false;
+            Form_MouseMove(button, shift, x, y);
+        },
+        Qt::QueuedConnection);
 }
 
 void Window::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const bool click = leftPressed_ && rect().contains(event->position().toPoint());
-    leftPressed_ = false;
+    leftPressed_ = leftDown_ = false;
+    if (!movePending_) pressPosition_.reset();  // a move handled later still needs the grip
     if (click) Form_Click();
 }
 

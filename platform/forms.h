@@ -8,7 +8,9 @@
 #include <QRegion>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gdi.h"
@@ -70,8 +72,15 @@ class Window : public QWidget {
 
     // The persistent image, as shown (for tests).
     const QImage& image() const { return image_; }
-    // Where on the screen the left button was last pressed on this window (the move loop's grip).
-    QPoint pressPosition() const { return pressPosition_; }
+    // Whether the left button went down on this window and has not come up yet.
+    bool leftDown() const { return leftDown_; }
+    // Where on the screen it went down: the move loop's grip, which it takes, so that a later move is never
+    // held at an old press.
+    std::optional<QPoint> takePressPosition() { return std::exchange(pressPosition_, std::nullopt); }
+    // Where on the screen the pointer was at the last move over this window.
+    QPoint movePosition() const { return movePosition_; }
+    // The move loop took the left button's release.
+    void leftReleased() { leftDown_ = false; }
     // Where the program placed the window, in pixels. The window manager takes no part in placing these
     // borderless windows, but while it takes a window on it may report a passing place of its own, which
     // must not become the window's Left and Top.
@@ -100,8 +109,11 @@ class Window : public QWidget {
     DeviceContext dc_;
     std::uint32_t backColor_ = 0x8000000F;
     Picture picture_;
-    bool leftPressed_ = false;
-    QPoint pressPosition_;
+    bool leftPressed_ = false;  // down without a move since: a release is a click
+    bool leftDown_ = false;
+    bool movePending_ = false;
+    std::optional<QPoint> pressPosition_;
+    QPoint movePosition_;
     QPoint placed_;
 };
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
-#include <QCursor>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -60,12 +59,13 @@ std::filesystem::path executable() {
 class MoveLoop : public QObject {
   public:
     explicit MoveLoop(Window& window) : window_(&window) {
-        const QPoint grip = window.pressPosition().isNull() ? QCursor::pos() : window.pressPosition();
-        grabOffset_ = grip - window.placedPosition();
+        if (const auto press = window.takePressPosition()) grabOffset_ = *press - window.placedPosition();
     }
 
     void run() {
-        if (!QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)) return;  // released already
+        if (!grabOffset_) return;  // no press on this window started this move
+        follow(window_->movePosition());
+        if (!window_->leftDown()) return;  // released before the move was handled: that is where it ends
         // The press's own pointer grab brings every move and the release here, wherever the pointer goes.
         qApp->installEventFilter(this);
         loop_.exec();
@@ -76,14 +76,13 @@ class MoveLoop : public QObject {
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
             case QEvent::MouseMove:
-                if (window_)
-                    window_->moveTo(held(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()) -
-                                    grabOffset_);
+                follow(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
                 return true;
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
                     // Whatever the player does next (a press on another piece) is no longer the move's.
                     qApp->removeEventFilter(this);
+                    if (window_) window_->leftReleased();
                     loop_.quit();
                 }
                 return true;
@@ -107,8 +106,12 @@ class MoveLoop : public QObject {
                 std::clamp(pointer.y(), inside.top(), inside.bottom())};
     }
 
+    void follow(QPoint pointer) {
+        if (window_) window_->moveTo(held(pointer) - *grabOffset_);
+    }
+
     QPointer<Window> window_;
-    QPoint grabOffset_;
+    std::optional<QPoint> grabOffset_;
     QEventLoop loop_;
 };
 
