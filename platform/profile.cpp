@@ -1,30 +1,32 @@
 #include "platform/profile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace platform {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// One line of the file: its text and the line end that followed it ("\n", "\r\n", or "" at the very end).
+// One line of the file, as offsets into it: its text, and where its line end (if any) ends. A "\r" before
+// "\n", or at the very end of the file, belongs to the line end.
 struct Line {
-    std::string text;
-    std::string end;
+    std::size_t begin = 0, textEnd = 0, end = 0;
 };
 
-// Where a section and a key stand in the file, as line numbers.
+// Where a section and a key stand in the file.
 struct Place {
-    std::optional<std::size_t> section;
-    std::optional<std::size_t> key;
-    std::size_t lastKeyLine = 0;  // the section's last key line, or its header when it has no keys
+    std::optional<Line> section;
+    std::optional<Line> key;
+    Line lastKey;  // the section's last key line, or its header when it has no keys
 };
 
 std::string_view trimBlanks(std::string_view text) {
@@ -61,57 +63,73 @@ std::optional<Key> keyOf(std::string_view line) {
     return Key{trimBlanks(line.substr(0, equals)), trimBlanks(line.substr(equals + 1))};
 }
 
-std::vector<Line> splitLines(std::string_view body) {
-    std::vector<Line> lines;
-    while (!body.empty()) {
-        const std::size_t newline = body.find('\n');
-        std::string_view text = body.substr(0, newline);
-        std::string_view end = newline == std::string_view::npos ? "" : "\n";
-        body.remove_prefix(std::min(body.size(), text.size() + end.size()));
-        if (text.ends_with('\r')) {
-            text.remove_suffix(1);
-            end = end.empty() ? "\r" : "\r\n";
-        }
-        lines.push_back({std::string(text), std::string(end)});
-    }
-    return lines;
+// The line that starts at `begin` (which must be inside the body).
+Line lineAt(std::string_view body, std::size_t begin) {
+    const std::size_t newline = body.find('\n', begin);
+    Line line{begin, newline == std::string_view::npos ? body.size() : newline, 0};
+    line.end = newline == std::string_view::npos ? body.size() : newline + 1;
+    if (line.textEnd > begin && body[line.textEnd - 1] == '\r') --line.textEnd;
+    return line;
 }
 
-Place locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+std::string_view textOf(std::string_view body, const Line& line) {
+    return body.substr(line.begin, line.textEnd - line.begin);
+}
+
+Place locate(std::string_view body, std::string_view section, std::string_view key) {
     // The names asked for are trimmed like the names in the file, so that whatever is written reads back.
     section = trimBlanks(section);
     key = trimBlanks(key);
     Place place;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionName(lines[i].text)) {
+    // Only a line with "[" or "=" in it can be a section header or a key: the others are passed over at once.
+    std::size_t bracket = body.find('['), equals = body.find('=');
+    for (std::size_t at = std::min(bracket, equals); at != std::string_view::npos;) {
+        const Line line = lineAt(body, body.rfind('\n', at) + 1);  // (not found: npos + 1 is 0)
+        const std::string_view text = textOf(body, line);
+        if (const auto name = sectionName(text)) {
             if (place.section) break;  // the first matching section is over
-            if (sameName(*name, section)) place.section = place.lastKeyLine = i;
-        } else if (const auto found = keyOf(lines[i].text); found && place.section) {
-            place.lastKeyLine = i;
+            if (sameName(*name, section)) place.section = place.lastKey = line;
+        } else if (const auto found = keyOf(text); found && place.section) {
+            place.lastKey = line;
             if (sameName(found->name, key)) {
-                place.key = i;
+                place.key = line;
                 break;
             }
         }
+        if (bracket < line.end) bracket = body.find('[', line.end);
+        if (equals < line.end) equals = body.find('=', line.end);
+        at = std::min(bracket, equals);
     }
     return place;
 }
 
 // The whole file; empty when there is none, nothing when it exists but cannot be read as a regular file
-// (a directory, a pipe that would block, a file without read permission).
-std::optional<std::string> readFile(const QString& path) {
-    std::error_code error;
-    const auto type = std::filesystem::status(path.toStdString(), error).type();
-    if (type == std::filesystem::file_type::not_found) return std::string();
-    QFile file(path);
-    if (type != std::filesystem::file_type::regular || !file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return bytes.toStdString();
+// (a directory, a pipe that would block, a file without read permission). Paths are bytes: any name works.
+std::optional<std::string> readFile(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::optional<std::string>("") : std::nullopt;
+    const int file = S_ISREG(info.st_mode) ? open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (file < 0) return std::nullopt;
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[1 << 16];
+    ssize_t got = 0;
+    while ((got = read(file, chunk, sizeof chunk)) > 0) content.append(chunk, static_cast<std::size_t>(got));
+    close(file);
+    if (got < 0) return std::nullopt;
+    return content;
 }
 
 std::string_view withoutBom(std::string_view content) {
     return content.starts_with(kBom) ? content.substr(kBom.size()) : content;
+}
+
+// A value between one pair of matching quotes is read without them.
+std::string_view unquoted(std::string_view value) {
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
 std::uint32_t copyOut(std::string_view text, char* buffer, std::uint32_t size) {
@@ -121,43 +139,40 @@ std::uint32_t copyOut(std::string_view text, char* buffer, std::uint32_t size) {
 }
 
 // New lines follow the file's own line ends; a file without any gets "\n".
-std::string lineEnd(const std::vector<Line>& lines) {
-    const auto ended = std::ranges::find_if(lines, [](const Line& line) { return !line.end.empty(); });
-    return ended == lines.end() || ended->end == "\r" ? "\n" : ended->end;
+std::string_view lineEnd(std::string_view body) {
+    const std::size_t newline = body.find('\n');
+    return newline != std::string_view::npos && newline > 0 && body[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
-// Lets another line follow the file's last line: one without an end gets the file's line end, and one that
-// ends in a lone "\r", which is no line break to a reader, gets the "\n" that makes it one.
-void endLastLine(Line& line, const std::string& end) {
-    if (line.end.empty())
-        line.end = end;
-    else if (line.end == "\r")
-        line.end = "\r\n";
+// What lets another line follow `line`: the file's line end after a last line without one, and after a last
+// line ending in a lone "\r", which is no line break to a reader, the "\n" that makes it one.
+std::string_view breakAfter(std::string_view body, const Line& line) {
+    if (line.end > line.textEnd && body[line.end - 1] == '\n') return {};
+    return line.end > line.textEnd ? "\n" : lineEnd(body);
 }
 
-// Puts `line` after line `at`.
-void insertAfter(std::vector<Line>& lines, std::size_t at, std::string line, const std::string& end) {
-    endLastLine(lines[at], end);
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at) + 1, {std::move(line), end});
-}
-
-std::string withValue(std::string_view body, std::string_view section, std::string_view key,
-                      std::string_view value) {
-    std::vector<Line> lines = splitLines(body);
-    const std::string end = lineEnd(lines);
-    const Place place = locate(lines, section, key);
+// The file with the key's value replaced, or the key or the section added, in one pass over it.
+std::string withValue(std::string_view bom, std::string_view body, std::string_view section,
+                      std::string_view key, std::string_view value) {
+    const Place place = locate(body, section, key);
+    const std::string_view end = lineEnd(body);
+    std::string joined;
+    joined.reserve(bom.size() + body.size() + section.size() + key.size() + value.size() + 8);
+    joined.append(bom);
     if (place.key) {
         // The file's own spelling of the name is kept.
-        lines[*place.key].text = std::string(keyOf(lines[*place.key].text)->name) + "=" + std::string(value);
+        joined.append(body.substr(0, place.key->begin)).append(keyOf(textOf(body, *place.key))->name);
+        joined.append("=").append(value).append(body.substr(place.key->textEnd));
     } else if (place.section) {
-        insertAfter(lines, place.lastKeyLine, std::string(key) + "=" + std::string(value), end);
+        const Line& after = place.lastKey;
+        joined.append(body.substr(0, after.end)).append(breakAfter(body, after));
+        joined.append(key).append("=").append(value).append(end).append(body.substr(after.end));
     } else {
-        if (!lines.empty()) endLastLine(lines.back(), end);
-        lines.push_back({"[" + std::string(section) + "]", end});
-        lines.push_back({std::string(key) + "=" + std::string(value), end});
+        joined.append(body);
+        if (!body.empty()) joined.append(breakAfter(body, lineAt(body, body.rfind('\n', body.size() - 2) + 1)));
+        joined.append("[").append(section).append("]").append(end).append(key).append("=").append(value);
+        joined.append(end);
     }
-    std::string joined;
-    for (const Line& line : lines) joined += line.text + line.end;
     return joined;
 }
 
@@ -171,12 +186,32 @@ bool storable(std::string_view section, std::string_view key, std::string_view v
            section.find(']') == section.npos && !keyName.starts_with(';') && !keyName.starts_with('[');
 }
 
-// The old file is replaced only once the new one is completely on disk.
-bool saveAtomically(const QString& path, const std::string& content) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(content.data(), static_cast<qint64>(content.size()));
-    return file.commit();
+bool writeAll(int file, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = write(file, content.data(), content.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The old file is replaced only once the new one is completely on disk, beside it, with its permissions.
+bool saveAtomically(const std::string& path, std::string_view content) {
+    char resolved[PATH_MAX];
+    const std::string target = realpath(path.c_str(), resolved) != nullptr ? resolved : path;
+    struct stat old {};
+    const mode_t mask = umask(0);
+    umask(mask);
+    const mode_t mode = stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
+    std::string temporary = target + ".XXXXXX";
+    const int file = mkstemp(temporary.data());
+    if (file < 0) return false;
+    bool saved = fchmod(file, mode) == 0 && writeAll(file, content) && fsync(file) == 0;
+    saved = close(file) == 0 && saved;
+    saved = saved && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!saved) unlink(temporary.c_str());
+    return saved;
 }
 
 }  // namespace
@@ -186,11 +221,10 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, con
     if (buffer == nullptr || size == 0) return 0;
     std::string_view result = defaultValue != nullptr ? defaultValue : "";
     if (section == nullptr || key == nullptr) return copyOut(result, buffer, size);
-    const std::string content = readFile(QFile::decodeName(path.c_str())).value_or(std::string());
-    const std::vector<Line> lines = splitLines(withoutBom(content));
-    if (const Place place = locate(lines, section, key); place.key) {
-        result = keyOf(lines[*place.key].text)->value;
-    }
+    const std::string content = readFile(path).value_or(std::string());
+    const std::string_view body = withoutBom(content);
+    if (const Place place = locate(body, section, key); place.key)
+        result = unquoted(keyOf(textOf(body, *place.key))->value);
     return copyOut(result, buffer, size);
 }
 
@@ -198,12 +232,11 @@ bool WritePrivateProfileStringA(const char* section, const char* key, const char
                                 const std::string& path) {
     if (section == nullptr || key == nullptr || value == nullptr || !storable(section, key, value))
         return false;
-    const QString filePath = QFile::decodeName(path.c_str());
-    const std::optional<std::string> old = readFile(filePath);
+    const std::optional<std::string> old = readFile(path);
     if (!old) return false;  // rewriting a file we cannot read would lose its contents
     const std::string_view body = withoutBom(*old);
-    const std::string bom(old->substr(0, old->size() - body.size()));
-    return saveAtomically(filePath, bom + withValue(body, section, key, value));
+    const std::string_view bom = std::string_view(*old).substr(0, old->size() - body.size());
+    return saveAtomically(path, withValue(bom, body, section, key, value));
 }
 
 }  // namespace platform

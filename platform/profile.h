@@ -11,8 +11,9 @@ namespace platform {
 
 // Copies the value of `key` in `section` of the file at `path` into buffer (at most size-1 characters, then a
 // NUL) and returns the number of characters copied. A missing file, section or key gives defaultValue
-// (nullptr = ""), and so do null section or key pointers. A value holding a NUL byte ends there. With a null
-// buffer or size 0 nothing is copied and 0 is returned.
+// (nullptr = ""), and so do null section or key pointers. A value in one pair of matching quotes (" or ') is
+// read without them; a value holding a NUL byte ends there. With a null buffer or size 0 nothing is copied and
+// 0 is returned. Reading and writing take time and memory in proportion to the file; paths are bytes.
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                        char* buffer, std::uint32_t size, const std::string& path);
 
