@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime.h"
+
 namespace platform {
 namespace {
 
@@ -77,7 +79,11 @@ void catchSessionEnd(QApplication& app, const std::function<void()>& orderlyEnd)
 int Run(int argc, char** argv, const std::function<void()>& start, const std::function<void()>& orderlyEnd) {
     if (!chooseDisplay()) return 1;
     qInstallMessageHandler(onQtMessage);
-    QApplication app(argc, argv);
+    // The command line is the program's own: Qt sees the program's name only, and no option of its own
+    // (-reverse, -style, -session) takes anything away from it or changes the windows.
+    KeepCommandLine(argc, argv);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     started = true;
     QApplication::setApplicationName("Kavimo");
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends only through its menu or the session

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
-#include <QStringList>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -32,13 +31,12 @@ std::function<void()> onRecordedSleep;
 std::int32_t dragFullWindows = 0;
 std::mt19937 generator;
 std::optional<std::string> executableOverride;
+std::string commandLine;
 
-float twipsPerPixel(bool horizontal) {
-    if (twipsPerPixelOverride) return *twipsPerPixelOverride;
-    const QScreen* screen = qGuiApp == nullptr ? nullptr : QGuiApplication::primaryScreen();
-    if (screen == nullptr) return 15.0f;
-    return static_cast<float>(1440.0 /
-                              (horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY()));
+// The program's pixels are Qt's logical pixels, which Qt scales to the screen: 96 to the inch whatever the
+// screen or the scaling, so 1440 / 96 = 15 twips each, the whole number the program's conversions assume.
+float twipsPerPixel() {
+    return twipsPerPixelOverride.value_or(15.0f);
 }
 
 QRect screenGeometry(bool available) {
@@ -47,11 +45,16 @@ QRect screenGeometry(bool available) {
     return available ? screen->availableGeometry() : screen->geometry();
 }
 
-std::filesystem::path executable() {
-    if (executableOverride) return *executableOverride;
+// Taken once, as the program starts: the file may be replaced while it runs (an upgrade, a rebuild), and
+// its link then names the old file as deleted.
+const std::filesystem::path startedAs = [] {
     std::error_code error;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path("/kavimo") : path;
+}();
+
+std::filesystem::path executable() {
+    return executableOverride.value_or(startedAs);
 }
 
 // The move loop: while it runs, every mouse event of the program comes here. The window follows the pointer,
@@ -119,10 +122,10 @@ class MoveLoop : public QObject {
 
 namespace Screen {
 float TwipsPerPixelX() {
-    return twipsPerPixel(true);
+    return twipsPerPixel();
 }
 float TwipsPerPixelY() {
-    return twipsPerPixel(false);
+    return twipsPerPixel();
 }
 float Width() {
     return static_cast<float>(screenGeometry(false).width() * TwipsPerPixelX());
@@ -188,11 +191,13 @@ bool MakeFolders(const std::string& folder) {
     return std::filesystem::is_directory(folder, error);
 }
 
+void KeepCommandLine(int argc, char** argv) {
+    commandLine.clear();
+    for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+}
+
 std::string Command() {
-    if (QCoreApplication::instance() == nullptr) return {};
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty()) arguments.removeFirst();
-    return arguments.join(' ').toStdString();
+    return commandLine;
 }
 
 void DoEvents() {

@@ -39,7 +39,8 @@ bool CanWriteIn(const std::string& folder);
 // folder is there afterwards.
 bool MakeFolders(const std::string& folder);
 
-// The arguments after the program's name, joined by single blanks.
+// The arguments after the program's name as the user gave them, joined by single blanks, kept at the start.
+void KeepCommandLine(int argc, char** argv);
 std::string Command();
 
 // Processes the messages that are waiting, once.
