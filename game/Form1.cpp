@@ -33,29 +33,38 @@ void Form1::Form_Load() {
     setWidth(PixelToTwipX(32));
     setHeight(PixelToTwipY(32));
     menu::frmMenu::Instance().tc[0].setChecked(true);
-    placeIcon();
+    if (!placeAsStored()) centre();
+}
+
+// Where the icon stood when the program last ended. A stored place that cannot be a window position (outside
+// the 32-bit range) or that leaves the icon, where it stands, wholly off every screen counts as none: an icon
+// nobody can see could not even be quit.
+bool Form1::placeAsStored() {
+    if (ReadIni("Data", "X").empty()) return false;
+    try {
+        IconLeft = CLng(Val(ReadIni("Data", "X")));
+        IconTop = CLng(Val(ReadIni("Data", "Y")));
+    } catch (const platform::Overflow&) {
+        return false;
+    }
+    setLeft(IconLeft);
+    setTop(IconTop);
+    return ShowsOnAScreen();
+}
+
+void Form1::centre() {
+    IconLeft = CLng((platform::Screen::Width() - PixelToTwipX(32)) / 2.0);
+    IconTop = CLng((platform::Screen::Height() - PixelToTwipY(32)) / 2.0);
     setLeft(IconLeft);
     setTop(IconTop);
 }
 
-// Where the icon stood when the program last ended, or the middle of the screen. A stored place that cannot
-// be a window position (outside the 32-bit range) or that would leave the icon wholly off every screen counts
-// as none: an icon nobody can see could not even be quit.
-void Form1::placeIcon() {
-    if (!ReadIni("Data", "X").empty()) {
-        try {
-            const std::int32_t left = CLng(Val(ReadIni("Data", "X")));
-            const std::int32_t top = CLng(Val(ReadIni("Data", "Y")));
-            if (platform::Screen::ShowsAny(TwipToPixelX(left), TwipToPixelY(top), 32, 32)) {
-                IconLeft = left;
-                IconTop = top;
-                return;
-            }
-        } catch (const platform::Overflow&) {
-        }
-    }
-    IconLeft = CLng((platform::Screen::Width() - PixelToTwipX(32)) / 2.0);
-    IconTop = CLng((platform::Screen::Height() - PixelToTwipY(32)) / 2.0);
+// Closing the icon from the desktop (Alt+F4, the window manager's close) ends the program the orderly way;
+// without it the program would run on with no window at all.
+void Form1::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    if (UnloadMode != platform::vbFormControlMenu) return;
+    Cancel = platform::True;
+    platform::Unload(menu::frmMenu::Instance());
 }
 
 void Form1::Form_MouseDown(int Button, int, float, float) {

@@ -13,12 +13,14 @@ class Form1 : public platform::Form {
     static Form1& Instance();
 
     void Form_Load() override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
     void Form_MouseDown(int Button, int Shift, float X, float Y) override;
     void Form_MouseMove(int Button, int Shift, float X, float Y) override;
     void Form_Click() override;
 
   private:
-    void placeIcon();
+    bool placeAsStored();
+    void centre();
 };
 
 }  // namespace game

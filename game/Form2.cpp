@@ -23,6 +23,11 @@ void Form2::Form_Load() {
     Picture1.setVisible(false);
 }
 
+// A piece cannot be closed on its own: the puzzle could never be solved without it.
+void Form2::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    if (UnloadMode == platform::vbFormControlMenu) Cancel = platform::True;
+}
+
 void Form2::Form_MouseDown(int Button, int, float X, float Y) {
     if (Button == platform::vbRightButton) {
         menu::frmMenu::Instance().PopupMenu();

@@ -18,6 +18,7 @@ class Form2 : public platform::Form {
     platform::PictureBox Picture1;
 
     void Form_Load() override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
     void Form_MouseDown(int Button, int Shift, float X, float Y) override;
     void Form_MouseMove(int Button, int Shift, float X, float Y) override;
     void Form_Click() override;

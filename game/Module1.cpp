@@ -54,6 +54,8 @@ std::optional<std::pair<float, float>> deferredStart;
 
 void setUpPuzzle(float tilesX, float tilesY) {
     Form1::Instance().setVisible(false);
+    // The probe's shape comes first: a piece moved while the deal shows its pieces is tested with it.
+    MakeRGNWindow(11, Form1::Instance(), true);
     for (Form2* piece : Pieces) platform::Unload(*piece);
     Pieces.clear();
 
@@ -229,6 +231,7 @@ float IsPuzzleSolved(Form2& piece) {
 void FinishPuzzle() {
     for (int i = 0; i <= PieceCount - 1; ++i) {
         Form2& piece = *Pieces[static_cast<std::size_t>(i)];
+        piece.setEnabled(false);  // no piece of a finished puzzle can be moved or turned any more
         const double dx = IconLeft - piece.Left(), dy = IconTop - piece.Top();
         if (tcChecked(0)) {
             piece.Picture1.setLeft(dx - PixelToTwipX(1));

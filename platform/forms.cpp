@@ -1,5 +1,6 @@
 #include "forms.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -124,6 +125,10 @@ void Window::PaintPicture(const Picture& picture, double x, double y, std::uint3
     update();
 }
 
+bool Window::ShowsOnAScreen() const {
+    return Screen::ShowsAny(placed_.x(), placed_.y(), width(), height());
+}
+
 void Window::resizeEvent(QResizeEvent*) {
     fitImage();
 }
@@ -180,7 +185,7 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
         this,
         [this, button, shift, x, y] {
             movePending_ = false;
-            Form_MouseMove(button, shift, x, y);
+            if (isEnabled()) Form_MouseMove(button, shift, x, y);  // an unloaded form takes no input
         },
         Qt::QueuedConnection);
 }
@@ -211,6 +216,12 @@ void Form::SetFocus() {
 }
 
 void Form::Form_QueryUnload(int&, int) {}
+
+void Form::closeEvent(QCloseEvent* event) {
+    event->ignore();  // the window goes only if the form is unloaded
+    Unload(*this, vbFormControlMenu);
+}
+
 void Form::Form_Unload(int&) {}
 
 const std::vector<Form*>& Forms() {
@@ -234,6 +245,7 @@ bool Unload(Form& form, int unloadMode) {
     form.loaded_ = false;
     auto& forms = loadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), &form), forms.end());
+    form.setEnabled(false);  // input already on its way to it is dropped
     form.hide();
     form.deleteLater();  // a handler of this form may still be running
     return true;

@@ -54,6 +54,8 @@ class Window : public QWidget {
 
     // The window's own visibility flag (a picture box on a hidden form still reads True).
     bool Visible() const { return !isHidden(); }
+    // Whether some part of the window, where it stands, lies on one of the screens.
+    bool ShowsOnAScreen() const;
 
     std::string Tag;
     std::string Name;
@@ -118,8 +120,9 @@ class Window : public QWidget {
 };
 
 // A top-level form: borderless, not in the task bar. Loading runs Form_Load; unloading runs
-// Form_QueryUnload and Form_Unload, removes the form from the collection and destroys it later, so a form may
-// be unloaded from inside its own handler.
+// Form_QueryUnload and Form_Unload, removes the form from the collection, ends its input and destroys it
+// later, so a form may be unloaded from inside its own handler. A close request unloads it as its close box
+// would (vbFormControlMenu), unless Form_QueryUnload refuses.
 class Form : public Window {
   public:
     explicit Form(const char* name);
@@ -134,6 +137,9 @@ class Form : public Window {
     virtual void Form_QueryUnload(int& Cancel, int UnloadMode);
     virtual void Form_Unload(int& Cancel);
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     friend void Load(Form& form);
     friend bool Unload(Form& form, int unloadMode);
@@ -146,7 +152,8 @@ class PictureBox : public Window {
     PictureBox(Window& parent, const char* name);
 };
 
-// Unload modes.
+// Unload modes: the window's close box (or the window manager's close), the program's own code.
+inline constexpr int vbFormControlMenu = 0;
 inline constexpr int vbFormCode = 1;
 inline constexpr int vbAppWindows = 2;
 
