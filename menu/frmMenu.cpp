@@ -1,6 +1,7 @@
 #include "frmMenu.h"
 
 #include <QCursor>
+#include <QMouseEvent>
 
 #include "frm_Version.h"
 #include "game/Form1.h"
@@ -28,6 +29,14 @@ frmMenu::frmMenu() : Form("frmMenu"), mpop(QString::fromUtf8("mpop")) {
     mend = mpop.addAction(QString::fromUtf8("終了"));
     QObject::connect(mver, &QAction::triggered, &mpop, [this] { mver_Click(); });
     QObject::connect(mend, &QAction::triggered, &mpop, [this] { mend_Click(); });
+    mpop.installEventFilter(this);
+    m_tc->installEventFilter(this);
+}
+
+// The left button chooses an item: a release of any other button on the menu is let go by.
+bool frmMenu::eventFilter(QObject*, QEvent* event) {
+    return event->type() == QEvent::MouseButtonRelease &&
+           static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton;
 }
 
 frmMenu& frmMenu::Instance() {

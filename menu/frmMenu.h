@@ -40,6 +40,9 @@ class frmMenu : public platform::Form {
     void mver_Click();
     void mend_Click();
     void Form_QueryUnload(int& Cancel, int UnloadMode) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace menu
