@@ -9,9 +9,10 @@ Files written next to this script:
     pPicture0.bmp .. pPicture11.bmp   one picture per region template
     Form1.bmp                         the icon window's 32 x 32 picture
     Form1_icon.png                    the icon window's window icon
-    Form1_icon_64.png, _128.png       the same icon for the desktop's larger
+    frm_Version_icon.png              the version window's icon, also the
+                                      program's icon on the desktop
+    frm_Version_icon_64.png, _128.png the same icon for the desktop's larger
                                       sizes, each pixel a 2 x 2 or 4 x 4 square
-    frm_Version_icon.png              the version window's icon
     pictures.qrc, program.qrc         Qt resource lists
 
 Every template picture is drawn from the same rectangle lists that the
@@ -488,7 +489,7 @@ def scaled(img, factor):
 
 
 # The installed program's icon at the desktop's larger sizes.
-LARGE_ICONS = {"Form1_icon_%d.png" % size: size for size in (64, 128)}
+LARGE_ICONS = {"frm_Version_icon_%d.png" % size: size for size in (64, 128)}
 
 PICTURE_FILES = ["pPicture%d.bmp" % n for n in range(12)]
 PROGRAM_FILES = ["Form1.bmp", "Form1_icon.png", "frm_Version_icon.png"]
@@ -511,7 +512,7 @@ def write_all():
     outputs["Form1.bmp"] = bmp_bytes(form1_picture(), 4)
     outputs["Form1_icon.png"] = png_bytes(form1_icon())
     for name, size in LARGE_ICONS.items():
-        outputs[name] = png_bytes(scaled(form1_icon(), size // 32))
+        outputs[name] = png_bytes(scaled(version_icon(), size // 32))
     outputs["frm_Version_icon.png"] = png_bytes(version_icon())
     outputs["pictures.qrc"] = qrc_text(PICTURE_FILES).encode("ascii")
     outputs["program.qrc"] = qrc_text(PROGRAM_FILES).encode("ascii")
@@ -581,8 +582,8 @@ def check_all():
         w, h, depth, ctype, palette, trns, rows = read_png(os.path.join(HERE, name))
         if (w, h) != (size, size) or palette != PALETTE16:
             fail("%s: expected %dx%d with the standard palette" % (name, size, size))
-        elif rows != scaled(form1_icon(), size // 32):
-            fail("%s: is not Form1_icon.png scaled up" % name)
+        elif rows != scaled(version_icon(), size // 32):
+            fail("%s: is not frm_Version_icon.png scaled up" % name)
         elif list(trns) != [255] * FUCHSIA + [0]:
             fail("%s: unexpected transparency" % name)
     if form1_icon() == version_icon() or form1_icon() == form1_picture() or version_icon() == form1_picture():
