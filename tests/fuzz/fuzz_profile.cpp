@@ -23,8 +23,9 @@ std::string scratchFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static profile_check::Checker checker(scratchFile());
-    const std::string failure = checker.check(std::string_view(reinterpret_cast<const char*>(data), size));
+    static const std::string file = scratchFile();
+    const std::string failure =
+        profile_check::check(file, std::string_view(reinterpret_cast<const char*>(data), size));
     if (!failure.empty()) {
         std::fprintf(stderr, "settings file rule broken: %s\n", failure.c_str());
         std::abort();

@@ -1,93 +1,121 @@
+// Regions: the handle table's algebra, the template records, regions placed from them, and the pictures that
+// go with them.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
+#include <QImage>
+#include <algorithm>
 
 #include "platform/gdi.h"
+#include "platform/runtime.h"
+#include "toolkit/mod_RGN_Data.h"
+#include "toolkit/mod_RGN_Proc.h"
 
 using namespace platform;
+using namespace toolkit;
 
 namespace {
 
-// A region-data record of the given rectangles.
-std::vector<std::int32_t> record(std::initializer_list<std::array<std::int32_t, 4>> rectangles) {
-    std::vector<std::int32_t> words = {32,
-                                       1,
-                                       static_cast<std::int32_t>(rectangles.size()),
-                                       static_cast<std::int32_t>(16 * rectangles.size()),
-                                       0,
-                                       0,
-                                       0,
-                                       0};
-    for (const auto& r : rectangles) words.insert(words.end(), r.begin(), r.end());
-    return words;
-}
+class Regions : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestSeams::SetTwipsPerPixel(15.0f);
+        RGN_InitTemplates();
+    }
+    void TearDown() override { TestSeams::SetTwipsPerPixel(std::nullopt); }
 
-HRGN create(const std::vector<std::int32_t>& words) {
-    return ExtCreateRegion(nullptr, static_cast<std::uint32_t>(words.size() * 4), words.data());
-}
+    // The region of a template placed at (x, y) twips; its handle is deleted again.
+    static QRegion placed(int templateNo, double x = 0, double y = 0) {
+        const HRGN handle = RGN_CreateTemplateRegion(templateNo, x, y);
+        const QRegion region = *RegionOf(handle);
+        DeleteObject(handle);
+        return region;
+    }
+    // The same pixels, however the rectangles are cut.
+    static bool same(const QRegion& a, const QRegion& b) { return (a ^ b).isEmpty(); }
+};
 
 }  // namespace
 
-TEST(Regions, RecordsBecomeRegionsAndBadRecordsAreRefused) {
-    const std::size_t before = LiveGdiObjects();
-    const HRGN two = create(record({{0, 0, 4, 2}, {0, 2, 2, 4}}));
-    ASSERT_NE(two, 0);
-    EXPECT_EQ(RegionOf(two)->rectCount(), 2);
-    EXPECT_EQ(RegionOf(two)->boundingRect(), QRect(0, 0, 4, 4));
-
-    const std::vector<std::int32_t> zero(216, 0);
-    EXPECT_EQ(create(zero), 0);  // an all-zero record
-    auto lying = record({{0, 0, 4, 4}});
-    lying[2] = 40;  // claims more rectangles than the bytes hold
-    EXPECT_EQ(create(lying), 0);
-    const XFORM scaled{2, 0, 0, 2, 0, 0};
-    const auto one = record({{0, 0, 1, 1}});
-    EXPECT_EQ(ExtCreateRegion(&scaled, 48, one.data()), 0);
-
-    EXPECT_TRUE(DeleteObject(two));
-    EXPECT_FALSE(DeleteObject(two));  // a handle is gone once deleted
-    EXPECT_EQ(LiveGdiObjects(), before);
-}
-
-TEST(Regions, CombineReportsTheKindOfItsResult) {
-    const HRGN a = CreateRectRgn(0, 0, 8, 8);
-    const HRGN b = CreateRectRgn(4, 4, 12, 12);
-    const HRGN far = CreateRectRgn(20, 20, 30, 30);
-    const HRGN result = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(CombineRgn(result, a, b, RGN_AND), SIMPLEREGION);
-    EXPECT_EQ(RegionOf(result)->boundingRect(), QRect(4, 4, 4, 4));
-    EXPECT_EQ(CombineRgn(result, a, b, RGN_OR), COMPLEXREGION);
-    EXPECT_EQ(CombineRgn(result, a, far, RGN_AND), NULLREGION);
-    EXPECT_EQ(CombineRgn(result, a, b, RGN_DIFF), COMPLEXREGION);
-    EXPECT_EQ(CombineRgn(result, a, 0, RGN_COPY), SIMPLEREGION);
-    EXPECT_EQ(CombineRgn(result, a, 999999, RGN_AND), ERROR);
-    EXPECT_EQ(CombineRgn(999999, a, b, RGN_OR), ERROR);
-    // The destination may be one of the sources.
-    EXPECT_EQ(CombineRgn(a, a, b, RGN_AND), SIMPLEREGION);
-    EXPECT_EQ(RegionOf(a)->boundingRect(), QRect(4, 4, 4, 4));
+TEST_F(Regions, CombiningReportsWhetherTheResultIsOneRectangleOrMore) {
+    const std::size_t objects = LiveGdiObjects();
+    const HRGN a = CreateRectRgn(0, 0, 8, 8), b = CreateRectRgn(12, 12, 4, 4),
+               far = CreateRectRgn(20, 20, 30, 30);
+    const HRGN result = CreateRectRgn(0, 0, 0, 0), brush = CreateBrushIndirect({BS_SOLID, 0xFF, 0});
+    const struct {
+        HRGN first, second;
+        int mode, kind;
+    } cases[] = {
+        {a, b, RGN_AND, SIMPLEREGION},   {a, b, RGN_OR, COMPLEXREGION},  {a, far, RGN_AND, NULLREGION},
+        {a, b, RGN_DIFF, COMPLEXREGION}, {a, 0, RGN_COPY, SIMPLEREGION}, {a, 999999, RGN_AND, ERROR},
+        {a, brush, RGN_OR, ERROR},  // a brush is no region
+    };
+    for (const auto& c : cases) EXPECT_EQ(CombineRgn(result, c.first, c.second, c.mode), c.kind) << c.mode;
+    EXPECT_EQ(CombineRgn(a, a, b, RGN_AND), SIMPLEREGION);  // the destination may be a source
     EXPECT_EQ(OffsetRgn(a, -4, 6), SIMPLEREGION);
     EXPECT_EQ(RegionOf(a)->boundingRect(), QRect(0, 10, 4, 4));
-    EXPECT_EQ(OffsetRgn(999999, 1, 1), ERROR);
-    for (HRGN h : {a, b, far, result}) DeleteObject(h);
+
+    std::vector<std::int32_t> record = {32, 1, 2, 32, 0, 0, 0, 0, 0, 0, 4, 2, 0, 2, 2, 4};
+    const HRGN two = ExtCreateRegion(nullptr, 64, record.data());
+    EXPECT_EQ(RegionOf(two)->boundingRect(), QRect(0, 0, 4, 4));
+    const XFORM scaled{2, 0, 0, 2, 0, 0};
+    EXPECT_EQ(ExtCreateRegion(&scaled, 64, record.data()), 0);
+    record[2] = 40;  // more rectangles than the bytes hold
+    EXPECT_EQ(ExtCreateRegion(nullptr, 64, record.data()), 0);
+    for (HRGN handle : {a, b, far, result, brush, two}) EXPECT_TRUE(DeleteObject(handle));
+    EXPECT_FALSE(DeleteObject(two));  // a handle is gone once deleted
+    EXPECT_EQ(LiveGdiObjects(), objects);
 }
 
-TEST(Regions, EmptyAndInvertedRectangles) {
-    const HRGN empty = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_TRUE(RegionOf(empty)->isEmpty());
-    const HRGN inverted = CreateRectRgn(8, 8, 0, 0);  // corners in either order
-    EXPECT_EQ(RegionOf(inverted)->boundingRect(), QRect(0, 0, 8, 8));
-    DeleteObject(empty);
-    DeleteObject(inverted);
+TEST_F(Regions, TemplatesHoldTheirRectanglesAndArePlacedByWholePixels) {
+    for (int n = 0; n < 13; ++n) {  // each record as ExtCreateRegion takes it; slot 12 all zero
+        const RegionTemplate& t = RegionTemplates[n];
+        const QRect bound = n < 12 ? placed(n).boundingRect() : QRect();
+        EXPECT_EQ((std::vector{t.dwSize, t.nRgnSize, t.rcBound[0], t.rcBound[1], t.rcBound[2], t.rcBound[3]}),
+                  (std::vector{n < 12 ? 32 : 0, 16 * t.nCount, bound.left(), bound.top(), bound.right() + 1,
+                               bound.bottom() + 1}))
+            << n;
+        const std::int32_t* words = &t.Buffer[0][0];  // the unused ones zero
+        EXPECT_TRUE(std::all_of(words + 4 * t.nCount, words + 4 * 52, [](std::int32_t v) { return v == 0; }));
+    }
+    // The banner: 51 rectangles in rows 8 to 20; in the band 14-15 the spans 20-21 and 22-24 stay apart.
+    EXPECT_EQ(RegionTemplates[0].nCount, 51);
+    EXPECT_EQ(std::vector(RegionTemplates[0].Buffer[18], RegionTemplates[0].Buffer[18] + 4),
+              (std::vector{20, 14, 21, 15}));
+    // The notched cell and the dots make a whole cell.
+    EXPECT_TRUE(same(placed(11) | placed(10), placed(1)) && (placed(11) & placed(10)).isEmpty());
+    const HRGN united = RGN_AddTemplateRegion(RGN_CreateTemplateRegion(11, 0, 0), 10, 0, 0);
+    EXPECT_EQ(RegionOf(united)->rectCount(), 1);
+    DeleteObject(united);
+
+    const struct {
+        double x, y;
+        QRect cell;
+    } places[] = {
+        {0, 0, {1, 1, 8, 8}}, {105, 105, {8, 8, 8, 8}}, {-7, 20, {1, 2, 8, 8}}, {-15, -15, {0, 0, 8, 8}}};
+    for (const auto& p : places) EXPECT_TRUE(same(placed(5, p.x, p.y), QRegion(p.cell))) << p.x << "," << p.y;
+    // With no region to add to, the new one alone; with one, that handle is used up in the union.
+    const std::size_t objects = LiveGdiObjects();
+    const HRGN first = RGN_AddTemplateRegion(0, 3, 30, 45);
+    EXPECT_TRUE(same(*RegionOf(first), placed(3, 30, 45)));
+    const HRGN both = RGN_AddTemplateRegion(first, 3, 120, 0);
+    EXPECT_FALSE(RegionOf(first));
+    EXPECT_TRUE(same(*RegionOf(both), placed(3, 30, 45) | placed(3, 120, 0)));
+    DeleteObject(both);
+    EXPECT_EQ(LiveGdiObjects(), objects);
 }
 
-TEST(Regions, BrushesShareTheHandleTable) {
-    const HBRUSH brush = CreateBrushIndirect({BS_SOLID, 0x0000FF, 0});
-    ASSERT_NE(brush, 0);
-    EXPECT_FALSE(RegionOf(brush).has_value());  // a brush is not a region
-    const HRGN r = CreateRectRgn(0, 0, 1, 1);
-    EXPECT_EQ(CombineRgn(r, r, brush, RGN_OR), ERROR);
-    EXPECT_EQ(CreateBrushIndirect({1, 0, 0}), 0);  // only solid brushes
-    DeleteObject(brush);
-    DeleteObject(r);
+// Every picture's pixels that are not magenta are exactly its template's region; picture 9 keeps a magenta
+// centre inside its square.
+TEST_F(Regions, PicturesCoverExactlyTheirTemplates) {
+    Q_INIT_RESOURCE(pictures);
+    for (int n = 0; n < 12; ++n) {
+        const QString name = QString(":/pPicture%1.bmp").arg(n);
+        const QImage picture(name);
+        EXPECT_EQ(picture.size(), n == 0 ? QSize(34, 34) : QSize(10, 10));
+        QRegion painted;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixelColor(x, y) != QColor(255, 0, 255)) painted += QRect(x, y, 1, 1);
+        EXPECT_TRUE(same(painted, n == 9 ? placed(9) - QRegion(2, 2, 6, 6) : placed(n))) << n;
+    }
 }

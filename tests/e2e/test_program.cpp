@@ -1,0 +1,212 @@
+// The built program under a real pointer and keyboard: where it starts, the menu from the keyboard, one game
+// from the deal to the next deal, and every way of ending it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <regex>
+
+#include "kavimo.h"
+
+using namespace e2e;
+
+namespace {
+
+// "X,Y" of the settings file.
+std::string savedPlace(const std::string& settings) {
+    std::smatch x, y;
+    std::regex_search(settings, x, std::regex("\\n[Xx]=(-?\\d+)"));
+    std::regex_search(settings, y, std::regex("\\n[Yy]=(-?\\d+)"));
+    return x.str(1) + "," + y.str(1);
+}
+
+void choose(const Kavimo& kavimo, Point at, std::initializer_list<const char*> keys) {
+    ASSERT_TRUE(kavimo.openMenuAt(at)) << "no pop-up menu";
+    for (const char* key : keys) tapKey(key);
+}
+
+// Turns under which the pieces' cells, all at one place, cover the n x n grid once: the block they were cut
+// from, each turned back.
+bool turnsBack(const std::vector<Piece>& pieces, int n, std::vector<int>& turns,
+               std::set<Cell> covered = {}) {
+    if (turns.size() == pieces.size()) return covered.size() == std::size_t(n * n);
+    std::set<Cell> cells = pieces[turns.size()].cells;
+    for (int t = 0; t < 4; ++t, cells = turned(cells, n)) {
+        std::set<Cell> together = covered;
+        together.insert(cells.begin(), cells.end());
+        turns.push_back(t);
+        if (together.size() == covered.size() + 4 && turnsBack(pieces, n, turns, together)) return true;
+        turns.pop_back();
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Program, StartsInTheMiddleAndAgainWhereItWasLeft) {
+    std::string saved;
+    {
+        Kavimo kavimo({{"-reverse"}, {}, {}});  // any argument, Qt's too: every piece shows its origin marker
+        const auto icon = kavimo.waitForIcon();
+        ASSERT_TRUE(icon) << kavimo.errors();
+        EXPECT_EQ(placeOf(*icon), (Rect{496, 368, 32, 32}));
+        EXPECT_FALSE(hasState(*icon, "_NET_WM_STATE_ABOVE"));
+        // The icon follows the pointer and stays where it is let go, off the pieces' grid; nothing is dealt.
+        movePointer({506, 389});
+        press(1);
+        glide({506, 389}, {213, 192});
+        release(1);
+        EXPECT_TRUE(eventually([&] {
+            return placeOf(*icon).topLeft() == Point{203, 171};
+        })) << placeOf(*icon);
+        pause(300);
+        EXPECT_TRUE(kavimo.pieces().empty());
+
+        choose(kavimo, {213, 192}, {"Down", "Right", "Down", "Return"});  // タイル数 > 6*6（回転なし）
+        const auto pieces = kavimo.waitForPieces(9);
+        ASSERT_EQ(pieces.size(), 9u);
+        std::set<Cell> dealt;
+        for (const Piece& piece : pieces) {
+            auto unturned = pixelsOf(piece.cells);  // the marker's four dots on cell (0, 0)
+            for (Point dot : {Point{3, 0}, Point{0, 3}, Point{6, 3}, Point{3, 6}})
+                for (int i = 0; i < 4; ++i) unturned.insert(dot + Point{i % 2, i / 2});
+            EXPECT_EQ(piece.outline, unturned) << piece;
+            dealt.insert(piece.cells.begin(), piece.cells.end());
+        }
+        EXPECT_EQ(dealt.size(), 36u);
+
+        choose(kavimo, pieces.back().centreOf(*pieces.back().cells.begin()),
+               {"Down", "Down", "Down", "Return"});
+        EXPECT_EQ(kavimo.waitForExit(), 0);  // 終了
+        saved = kavimo.settings();
+        EXPECT_EQ(savedPlace(saved), "3045,2565") << saved;  // 15 twips a pixel
+    }
+    Kavimo again({{}, saved, {}});
+    const auto icon = again.waitForIcon();
+    ASSERT_TRUE(icon) << again.errors();
+    EXPECT_EQ(placeOf(*icon), (Rect{203, 171, 32, 32}));
+}
+
+TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
+    Kavimo kavimo;
+    const auto icon = kavimo.waitForIcon();
+    ASSERT_TRUE(icon) << kavimo.errors();
+    click({512, 384});
+    auto pieces = kavimo.waitForPieces(4);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_FALSE(isViewable(*icon));
+    std::map<WindowId, int> turnsOf;
+    std::vector<int> turns;
+    ASSERT_TRUE(turnsBack(pieces, 4, turns)) << "the pieces were not cut from one block";
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const Piece& piece = pieces[i];
+        turnsOf[piece.window] = turns[i];
+        EXPECT_TRUE(hasState(piece.window, "_NET_WM_STATE_ABOVE")) << piece;
+        EXPECT_EQ(piece.outline, pixelsOf(piece.cells)) << piece;  // four whole cells and nothing else
+        // Around the icon's place (496, 368), on the 8-pixel grid.
+        EXPECT_TRUE(piece.place.x % 8 == 0 && piece.place.x >= 368 && piece.place.x <= 616) << piece;
+        EXPECT_TRUE(piece.place.y % 8 == 0 && piece.place.y >= 304 && piece.place.y <= 424) << piece;
+    }
+
+    // The top piece first, so that all its cells are free: turned back by clicks, then dragged into the
+    // block.
+    const Point block{200, 120};
+    auto solved = std::chrono::steady_clock::now();
+    for (int placed = 0; placed < 4; ++placed) {
+        pieces = kavimo.pieces();
+        const auto top = std::find_if(pieces.rbegin(), pieces.rend(),
+                                      [&](const Piece& p) { return turnsOf.contains(p.window); });
+        Piece piece = *top;
+        Cell grab = *piece.cells.begin();
+        const Point at = piece.centreOf(grab);
+        for (int t = 0; t < turnsOf[piece.window]; ++t) {
+            // A quarter turn clockwise about the clicked cell, which stays under the pointer.
+            const Cell to{3 - grab.y, grab.x};
+            const Point place = piece.place.topLeft() - Point{8 * (to.x - grab.x), 8 * (to.y - grab.y)};
+            const auto cells = turned(piece.cells, 4);
+            click(at);
+            ASSERT_TRUE(eventually([&] {
+                piece = readPiece(piece.window);
+                return piece.cells == cells && piece.place.topLeft() == place;
+            })) << piece
+                << ", not at " << place;
+            grab = to;
+        }
+        turnsOf.erase(piece.window);
+        // Let go a little off the grid: it snaps to the nearest lines, 3 pixels back and 5 pixels on.
+        movePointer(at);
+        press(1);
+        glide(at, at + block + Point{3, -3} - piece.place.topLeft());
+        release(1);
+        EXPECT_TRUE(eventually([&] { return placeOf(piece.window).topLeft() == block; }))
+            << placeOf(piece.window);
+        solved = std::chrono::steady_clock::now();
+    }
+
+    // "Clear": a black band across the block, the word cut out of it, seen on the pieces only.
+    std::vector<std::uint32_t> band;
+    ASSERT_TRUE(eventually(
+        [&] {
+            return std::ranges::count(band = grab({block.x, block.y + 8, 32, 10}).pixels, 0u) >= 180;
+        },
+        2500))
+        << "no Clear";
+    EXPECT_EQ(std::vector(band.begin(), band.begin() + 31), std::vector(31, 0u));
+
+    // Some seconds later a new puzzle of the same size is dealt around the block, on new windows.
+    std::vector<Piece> next;
+    ASSERT_TRUE(eventually(
+        [&] { return (next = kavimo.waitForPieces(4)).size() == 4 && !exists(pieces[0].window); }, 10000));
+    EXPECT_GE(std::chrono::steady_clock::now() - solved, std::chrono::seconds(2));
+    for (const Piece& piece : next)
+        EXPECT_TRUE(std::abs(piece.place.x - block.x) <= 128 && std::abs(piece.place.y - block.y) <= 64)
+            << piece;
+}
+
+// The end of the session (log-off, shutdown, a terminal closed, Ctrl+C) is the orderly end; a scaled screen
+// keeps the place in twips of its logical pixels.
+TEST(Program, TheEndOfTheSessionSavesWhereTheIconStands) {
+    using Environment = std::map<std::string, std::optional<std::string>>;
+    const struct {
+        int signal;
+        Environment environment;
+        Rect icon;
+        const char* saved;
+        bool replaced;  // the executable replaced while it runs, as by an upgrade
+    } cases[] = {
+        {SIGTERM, {}, {496, 368, 32, 32}, "7440,5520", false},
+        {SIGHUP, {}, {496, 368, 32, 32}, "7440,5520", true},
+        {SIGINT, {{"QT_SCALE_FACTOR", "2"}}, {480, 352, 64, 64}, "3600,2640", false},
+        {SIGTERM,
+         {{"QT_ENABLE_HIGHDPI_SCALING", "0"}, {"QT_FONT_DPI", "192"}},
+         {496, 368, 32, 32},
+         "7440,5520",
+         false},
+    };
+    for (const auto& c : cases) {
+        Kavimo kavimo({{}, {}, c.environment});
+        const auto icon = kavimo.waitForIcon();
+        ASSERT_TRUE(icon) << kavimo.errors();
+        EXPECT_EQ(placeOf(*icon), c.icon);
+        if (c.replaced) kavimo.replaceBinary();
+        kill(kavimo.pid(), c.signal);
+        EXPECT_EQ(kavimo.waitForExit(), 0) << kavimo.errors();
+        EXPECT_EQ(savedPlace(kavimo.settings()), c.saved) << c.signal;
+    }
+}
+
+TEST(Program, WithoutADisplayItSaysSoInOneLineAndFails) {
+    const std::map<std::string, std::optional<std::string>> environments[] = {
+        {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}},
+        {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "xcb"}},
+        {{"DISPLAY", ":731"}, {"QT_QPA_PLATFORM", std::nullopt}},
+    };
+    for (const auto& environment : environments) {
+        Kavimo kavimo({{}, {}, environment});
+        EXPECT_EQ(kavimo.waitForExit(10000), 1);
+        const std::string errors = kavimo.errors();
+        EXPECT_TRUE(std::ranges::count(errors, '\n') == 1 && errors.find("display") != errors.npos) << errors;
+        EXPECT_EQ(kavimo.settings(), "");
+    }
+}

@@ -1,0 +1,241 @@
+// The shaped-window toolkit on real windows: outlines as the X server holds them, overlap, painting through
+// regions, canvases, the move with a real pointer, the topmost band, the pause, unloading and the fatal ends.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "fixture.h"
+#include "toolkit/frm_RGN_Picture.h"
+
+using namespace toolkit;
+using xclient::Point;
+
+namespace {
+
+const QRegion cell(1, 1, 8, 8);
+const QRegion dots = QRegion(4, 1, 2, 2) + QRegion(1, 4, 2, 2) + QRegion(7, 4, 2, 2) + QRegion(4, 7, 2, 2);
+
+platform::Form& shaped(int templateNo, int x, int y) {
+    auto& made = platform::NewForm<platform::Form>("Shaped");
+    platform::Load(made);
+    MakeRGNWindow(templateNo, made, true);
+    made.setLeft(x * 15);
+    made.setTop(y * 15);
+    made.show();
+    return made;
+}
+
+// A form that moves itself while the left button is held, as the program's windows do, and counts clicks.
+class Movable : public platform::Form {
+  public:
+    Movable() : Form("Movable") {}
+    int clicks = 0;
+    void Form_MouseMove(int Button, int, float, float) override {
+        if (Button == platform::vbLeftButton) DragWindow(*this);
+    }
+    void Form_Click() override { ++clicks; }
+};
+
+}  // namespace
+
+using Toolkit = WindowTest;
+
+TEST_F(Toolkit, OutlinesReachTheXServer) {
+    platform::Form& window = shaped(1, 100, 100);
+    EXPECT_EQ(window.Width(), 150);
+    ASSERT_TRUE(xclient::eventually([&] { return xclient::outlineOf(window.winId()) == pixelsOf(cell); }));
+    RGN_ShapeWindow(11, window, 0, 0, false);  // replaces
+    EXPECT_EQ(pixelsOf(window.mask()), pixelsOf(cell - dots));
+    RGN_ShapeWindow(1, window, 150, 0, true);  // adds
+    EXPECT_EQ(pixelsOf(window.mask()), pixelsOf((cell - dots) + cell.translated(10, 0)));
+    ASSERT_TRUE(
+        xclient::eventually([&] { return xclient::outlineOf(window.winId()) == pixelsOf(window.mask()); }));
+    RGN_SizeToTemplate(12, window);  // no such template: the size stays
+    EXPECT_EQ(window.Width(), 150);
+}
+
+TEST_F(Toolkit, OnlyANotchedCellOverAWholeCellOverlaps) {
+    platform::Form& probe = shaped(11, 200, 200);
+    platform::Form& other = shaped(1, 200, 200);
+    const std::size_t objects = platform::LiveGdiObjects();
+    const struct {
+        int templateNo;
+        double left;
+        bool overlap;
+    } cases[] = {
+        {1, 3000, true},         // the notched cell's own shape is what they share
+        {1, 3007, true},         // a place between pixels lands on the nearest: pixel 200
+        {1, 3000 + 60, true},    // half a cell over: still more than one rectangle in common
+        {1, 3000 + 120, false},  // the next cell: nothing in common
+        {2, 3000, true},
+    };
+    for (const auto& c : cases) {
+        platform::Form& piece = shaped(c.templateNo, 0, 200);
+        piece.setLeft(c.left);
+        EXPECT_EQ(RGNOverlap(probe, piece), c.overlap) << c.left;
+        EXPECT_FALSE(RGNOverlap(other, piece));  // two plain cells meet in one rectangle at most
+    }
+    auto& plain = form({200, 200, 10, 10}, "Form");  // no outline of its own
+    EXPECT_FALSE(RGNOverlap(probe, plain));
+    EXPECT_EQ(platform::LiveGdiObjects(), objects);
+}
+
+TEST_F(Toolkit, PaintingThroughARegionChangesExactlyItsPixels) {
+    auto& window = form({0, 0, 20, 20}, "Form");
+    window.AutoRedraw = true;
+    window.setBackColor(0x00404040);
+    const QImage before = window.image();
+    RGN_PaintTemplatePicture(10, window, 30, 45);  // the dots at pixel (2, 3)
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool dot = dots.translated(2, 3).contains(QPoint(x, y));
+            ASSERT_EQ(window.image().pixel(x, y), dot ? qRgb(0, 0, 0) : before.pixel(x, y)) << x << "," << y;
+        }
+    // One pixel up and left: the block at the window's corner, clipped to its square.
+    RGN_PaintTemplatePicture(1, window, -15, -15);
+    EXPECT_EQ(window.image().pixel(0, 0), RGN_Pictures().pPicture[1].pixel(1, 1));
+    EXPECT_EQ(window.image().pixel(8, 8), before.pixel(8, 8));
+
+    platform::Form& green = shaped(3, 400, 300);  // and so it shows on the screen
+    ASSERT_TRUE(xclient::eventually([&] {
+        const xclient::Image shown = xclient::grab({400, 300, 10, 10});
+        return shown.at(4, 4) == (RGN_Pictures().pPicture[3].pixel(4, 4) & 0xFFFFFF);
+    }));
+    MakeRGNWindow(3, green, false);  // without the picture: the background colour
+    EXPECT_EQ(green.image().pixelColor(4, 4), platform::OleColor(green.BackColor()));
+}
+
+TEST_F(Toolkit, ACanvasShowsThePartsDrawnSinceItWasLastApplied) {
+    auto& canvas = form({200, 200, 1, 1}, "Form");
+    const auto draw = [&](int templateNo, int x, int y) {  // the part's square on the cell at pixel (x, y)
+        double left = PixelToTwipX(x - 1), top = PixelToTwipY(y - 1);
+        DrawRGNPart(templateNo, canvas, left, top);
+    };
+    PrepareRGNCanvas(canvas, 1, 480, 480);
+    EXPECT_EQ(canvas.Tag, "0,1");
+    EXPECT_EQ(canvas.placedPosition(), QPoint(0, 0));  // at the corner until its owner places it
+    draw(2, 0, 0);
+    draw(2, 16, 8);
+    draw(2, 16, 8);  // twice at one place: the outline as after the first
+    const int pending = std::stoi(canvas.Tag);
+    EXPECT_EQ(canvas.Tag, std::to_string(pending) + ",1");
+    const QRegion outline = *platform::RegionOf(pending);
+    EXPECT_EQ(pixelsOf(outline), pixelsOf(QRegion(0, 0, 8, 8) + QRegion(16, 8, 8, 8)));
+    canvas.show();
+    ApplyRGNCanvas(canvas);
+    EXPECT_EQ(canvas.Tag, "0,1");
+    EXPECT_FALSE(platform::RegionOf(pending));  // the window owns it now
+    ASSERT_TRUE(xclient::eventually([&] { return xclient::outlineOf(canvas.winId()) == pixelsOf(outline); }));
+
+    draw(2, 8, 0);  // the first part of a new outline clears the picture of the old one
+    ApplyRGNCanvas(canvas);
+    EXPECT_EQ(pixelsOf(canvas.mask()), pixelsOf(QRegion(8, 0, 8, 8)));
+    EXPECT_EQ(canvas.image().pixel(3, 3), canvas.image().pixel(30, 30));
+    ApplyRGNCanvas(canvas);  // nothing drawn: no outline
+    EXPECT_TRUE(canvas.mask().isEmpty());
+
+    double x = 22, y = -7;  // whole pixels, in the caller's variables
+    DrawRGNPart(1, canvas, x, y);
+    EXPECT_EQ(std::pair(x, y), std::pair(15.0, 0.0));
+    PrepareRGNCanvas(canvas, 2, -1, -1);  // picture and fill; the screen above the task bar
+    EXPECT_EQ(canvas.Width(), platform::Screen::Width());
+    EXPECT_EQ(canvas.Height(), RGN_WorkAreaHeight());
+    x = y = 0;
+    DrawRGNPart(4, canvas, x, y, 0x0000FF);
+    EXPECT_EQ(canvas.image().pixelColor(4, 4), QColor(Qt::red));
+    PrepareRGNCanvas(canvas, 0, 150, 150);  // outline only
+    const QImage cleared = canvas.image();
+    draw(4, 0, 0);
+    EXPECT_EQ(canvas.image(), cleared);
+}
+
+TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
+    auto& window = form<Movable>({200, 200, 32, 32});
+    window.show();
+    ASSERT_TRUE(xclient::eventually([&] {
+        return xclient::placeOf(window.winId()).topLeft() == Point{200, 200};
+    }));
+    const struct {
+        Point from, to, place;
+        bool quick;
+    } moves[] = {
+        {{210, 210}, {260, 275}, {250, 265}, false},    // the point pressed stays under the pointer
+        {{260, 275}, {230, 245}, {220, 235}, true},     // all of it waiting before the program sees any
+        {{220, 235}, {1023, 767}, {1019, 763}, false},  // held four pixels inside the screen
+    };
+    for (const auto& m : moves) {
+        xclient::movePointer(m.from);
+        xclient::pause(50);
+        xclient::press(1);
+        // The rest of the gesture on timers: the move loop runs inside the test's own waiting. A quick hand's
+        // moves come all at once, with a move after the release (Qt then holds the release back).
+        for (int step = 1; step <= 4; ++step)
+            QTimer::singleShot(m.quick ? 0 : 50 * step, [m, step] {
+                const Point to =
+                    m.from + Point{(m.to.x - m.from.x) * step / 4, (m.to.y - m.from.y) * step / 4};
+                xclient::movePointer(to);
+                if (step == 4) xclient::release(1);
+                if (step == 4 && m.quick) xclient::movePointer({100, 100});
+            });
+        EXPECT_TRUE(xclient::eventually([&] {
+            return xclient::placeOf(window.winId()).topLeft() == m.place;
+        })) << xclient::placeOf(window.winId());
+        EXPECT_EQ(window.placedPosition(), QPoint(m.place.x, m.place.y));
+    }
+    xclient::click({100, 100});  // a click elsewhere
+    xclient::click({1021, 765});
+    EXPECT_TRUE(xclient::eventually([&] { return window.clicks == 1; }));
+    EXPECT_EQ(window.placedPosition(), QPoint(1019, 763));
+}
+
+TEST_F(Toolkit, TopmostKeepsThePlaceAndShowsOnlyWhenAsked) {
+    auto& hidden = form({100, 120, 20, 20}, "Form");
+    SetTopMost(hidden, true);
+    EXPECT_FALSE(hidden.Visible());
+    auto& shown = form({140, 160, 20, 20}, "Form");
+    shown.show();
+    SetTopMost(shown, false);
+    EXPECT_TRUE(xclient::eventually([&] { return xclient::hasState(shown.winId(), "_NET_WM_STATE_ABOVE"); }));
+    EXPECT_EQ(xclient::placeOf(shown.winId()), (xclient::Rect{140, 160, 20, 20}));
+}
+
+TEST_F(Toolkit, WaitLetsWaitingMessagesThroughThenSleepsAndUnloadingKeepsOneName) {
+    platform::TestSeams::RecordSleeps(true);
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    Wait(2999.5);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(platform::TestSeams::RecordedSleeps(), std::vector<std::int32_t>{3000});
+
+    std::vector<std::string> unloaded;
+    struct Logged : platform::Form {
+        Logged(const char* name, std::vector<std::string>& log) : Form(name), log_(log) {}
+        void Form_QueryUnload(int&, int) override { log_.push_back(Name); }
+        std::vector<std::string>& log_;
+    };
+    for (const char* name : {"Form1", "frmMenu", "Form2", "Form2"})
+        platform::Load(platform::NewForm<Logged>(name, unloaded));
+    UnloadFormsExcept("frmMenu");
+    EXPECT_EQ(unloaded, (std::vector<std::string>{"Form1", "Form2", "Form2"}));
+    UnloadFormsExcept("frmmenu");  // names compare exactly
+    EXPECT_TRUE(platform::Forms().empty());
+}
+
+// Each fatal message: a box with the program's name, OK only and no icon, then the process ends at once.
+TEST(ToolkitDeathTest, FatalMessagesShowTheirBoxAndEndAtOnce) {
+    const auto answerTheBox = [] {
+        QTimer::singleShot(200, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                fprintf(stderr, "box[%s|%s|%d|%d]\n", qPrintable(box->windowTitle()), qPrintable(box->text()),
+                        int(box->standardButtons()), int(box->icon()));
+                box->accept();
+            }
+        });
+    };
+    EXPECT_EXIT((answerTheBox(), RGN_CreateTemplateRegion(12, 0, 0)), ::testing::ExitedWithCode(1),
+                "box\\[Kavimo\\|It failed in reading of region data\\.\\|1024\\|0\\]");
+    EXPECT_EXIT((answerTheBox(), platform::MsgBoxAndEnd(ShapingFailed)), ::testing::ExitedWithCode(1),
+                "box\\[Kavimo\\|It failed in plastic surgery of a window\\.\\|1024\\|0\\]");
+}
