@@ -74,12 +74,6 @@ int pidOf(::Window window) {
     return pid.empty() ? -1 : static_cast<int>(pid.front());
 }
 
-std::uint32_t channel(unsigned long pixel, unsigned long mask) {
-    int shift = 0;
-    while (mask != 0 && ((mask >> shift) & 1) == 0) ++shift;
-    return mask == 0 ? 0 : static_cast<std::uint32_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
-}
-
 std::function<void(int)> waiting = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 
 void button(int number, bool down) {
@@ -130,11 +124,6 @@ std::optional<WindowId> popupOf(int pid) {
     return std::nullopt;
 }
 
-bool exists(WindowId window) {
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(display(), window, &attributes) != 0;
-}
-
 bool isViewable(WindowId window) {
     XWindowAttributes attributes;
     return XGetWindowAttributes(display(), window, &attributes) != 0 && attributes.map_state == IsViewable;
@@ -176,18 +165,14 @@ int stackingLevel(WindowId window) {
     return static_cast<int>(std::find(stack.begin(), stack.end(), topLevelOf(window)) - stack.begin());
 }
 
-Image grab(Rect area) {
-    Image image{area.width, area.height, {}};
+std::vector<std::uint32_t> grab(Rect area) {
+    std::vector<std::uint32_t> pixels;
     XImage* shot = XGetImage(display(), root(), area.x, area.y, static_cast<unsigned>(area.width),
                              static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
-    for (int y = 0; shot != nullptr && y < area.height; ++y)
-        for (int x = 0; x < area.width; ++x) {
-            const unsigned long pixel = XGetPixel(shot, x, y);
-            image.pixels.push_back(channel(pixel, shot->red_mask) << 16 |
-                                   channel(pixel, shot->green_mask) << 8 | channel(pixel, shot->blue_mask));
-        }
+    for (int i = 0; shot != nullptr && i < area.width * area.height; ++i)
+        pixels.push_back(XGetPixel(shot, i % area.width, i / area.width) & 0xFFFFFF);  // 24-bit true colour
     if (shot != nullptr) XDestroyImage(shot);
-    return image;
+    return pixels;
 }
 
 Rect screen() {

@@ -38,13 +38,6 @@ inline std::ostream& operator<<(std::ostream& out, const Rect& r) {
     return out << r.width << " x " << r.height << " at " << r.topLeft();
 }
 
-// Pixels as 0xRRGGBB, row by row.
-struct Image {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t at(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
-};
-
 // What waiting does between two looks; an in-process test lets its own events through.
 void setWaiting(std::function<void(int milliseconds)> wait);
 void pause(int milliseconds);
@@ -57,7 +50,6 @@ std::vector<WindowId> windowsNamed(int pid, const std::string& name);
 // Its shown pop-up menu: a viewable window of the process that the window manager leaves alone.
 std::optional<WindowId> popupOf(int pid);
 
-bool exists(WindowId window);
 bool isViewable(WindowId window);
 Rect placeOf(WindowId window);
 // The window manager's frame around the window, or the window itself when it has none.
@@ -69,7 +61,8 @@ bool hasState(WindowId window, const char* state);
 // Higher is nearer the player.
 int stackingLevel(WindowId window);
 
-Image grab(Rect area);
+// The screen's pixels as 0xRRGGBB, row by row.
+std::vector<std::uint32_t> grab(Rect area);
 Rect screen();
 
 // A real pointer and keyboard.

@@ -1,5 +1,5 @@
-// The shaped-window toolkit on real windows: outlines as the X server holds them, overlap, painting through
-// regions, canvases, the move with a real pointer, the topmost band, the pause, unloading and the fatal ends.
+// The shaped-window toolkit on real windows: overlap, painting through regions, canvases, the move with a
+// real pointer and the fatal ends.
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,9 +13,6 @@ using namespace toolkit;
 using xclient::Point;
 
 namespace {
-
-const QRegion cell(1, 1, 8, 8);
-const QRegion dots = QRegion(4, 1, 2, 2) + QRegion(1, 4, 2, 2) + QRegion(7, 4, 2, 2) + QRegion(4, 7, 2, 2);
 
 platform::Form& shaped(int templateNo, int x, int y) {
     auto& made = platform::NewForm<platform::Form>("Shaped");
@@ -42,20 +39,6 @@ class Movable : public platform::Form {
 
 using Toolkit = WindowTest;
 
-TEST_F(Toolkit, OutlinesReachTheXServer) {
-    platform::Form& window = shaped(1, 100, 100);
-    EXPECT_EQ(window.Width(), 150);
-    ASSERT_TRUE(xclient::eventually([&] { return xclient::outlineOf(window.winId()) == pixelsOf(cell); }));
-    RGN_ShapeWindow(11, window, 0, 0, false);  // replaces
-    EXPECT_EQ(pixelsOf(window.mask()), pixelsOf(cell - dots));
-    RGN_ShapeWindow(1, window, 150, 0, true);  // adds
-    EXPECT_EQ(pixelsOf(window.mask()), pixelsOf((cell - dots) + cell.translated(10, 0)));
-    ASSERT_TRUE(
-        xclient::eventually([&] { return xclient::outlineOf(window.winId()) == pixelsOf(window.mask()); }));
-    RGN_SizeToTemplate(12, window);  // no such template: the size stays
-    EXPECT_EQ(window.Width(), 150);
-}
-
 TEST_F(Toolkit, OnlyANotchedCellOverAWholeCellOverlaps) {
     platform::Form& probe = shaped(11, 200, 200);
     platform::Form& other = shaped(1, 200, 200);
@@ -80,31 +63,6 @@ TEST_F(Toolkit, OnlyANotchedCellOverAWholeCellOverlaps) {
     auto& plain = form({200, 200, 10, 10}, "Form");  // no outline of its own
     EXPECT_FALSE(RGNOverlap(probe, plain));
     EXPECT_EQ(platform::LiveGdiObjects(), objects);
-}
-
-TEST_F(Toolkit, PaintingThroughARegionChangesExactlyItsPixels) {
-    auto& window = form({0, 0, 20, 20}, "Form");
-    window.AutoRedraw = true;
-    window.setBackColor(0x00404040);
-    const QImage before = window.image();
-    RGN_PaintTemplatePicture(10, window, 30, 45);  // the dots at pixel (2, 3)
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) {
-            const bool dot = dots.translated(2, 3).contains(QPoint(x, y));
-            ASSERT_EQ(window.image().pixel(x, y), dot ? qRgb(0, 0, 0) : before.pixel(x, y)) << x << "," << y;
-        }
-    // One pixel up and left: the block at the window's corner, clipped to its square.
-    RGN_PaintTemplatePicture(1, window, -15, -15);
-    EXPECT_EQ(window.image().pixel(0, 0), RGN_Pictures().pPicture[1].pixel(1, 1));
-    EXPECT_EQ(window.image().pixel(8, 8), before.pixel(8, 8));
-
-    platform::Form& green = shaped(3, 400, 300);  // and so it shows on the screen
-    ASSERT_TRUE(xclient::eventually([&] {
-        const xclient::Image shown = xclient::grab({400, 300, 10, 10});
-        return shown.at(4, 4) == (RGN_Pictures().pPicture[3].pixel(4, 4) & 0xFFFFFF);
-    }));
-    MakeRGNWindow(3, green, false);  // without the picture: the background colour
-    EXPECT_EQ(green.image().pixelColor(4, 4), platform::OleColor(green.BackColor()));
 }
 
 TEST_F(Toolkit, ACanvasShowsThePartsDrawnSinceItWasLastApplied) {
@@ -139,16 +97,6 @@ TEST_F(Toolkit, ACanvasShowsThePartsDrawnSinceItWasLastApplied) {
     double x = 22, y = -7;  // whole pixels, in the caller's variables
     DrawRGNPart(1, canvas, x, y);
     EXPECT_EQ(std::pair(x, y), std::pair(15.0, 0.0));
-    PrepareRGNCanvas(canvas, 2, -1, -1);  // picture and fill; the screen above the task bar
-    EXPECT_EQ(canvas.Width(), platform::Screen::Width());
-    EXPECT_EQ(canvas.Height(), RGN_WorkAreaHeight());
-    x = y = 0;
-    DrawRGNPart(4, canvas, x, y, 0x0000FF);
-    EXPECT_EQ(canvas.image().pixelColor(4, 4), QColor(Qt::red));
-    PrepareRGNCanvas(canvas, 0, 150, 150);  // outline only
-    const QImage cleared = canvas.image();
-    draw(4, 0, 0);
-    EXPECT_EQ(canvas.image(), cleared);
 }
 
 TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
@@ -188,39 +136,6 @@ TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
     xclient::click({1021, 765});
     EXPECT_TRUE(xclient::eventually([&] { return window.clicks == 1; }));
     EXPECT_EQ(window.placedPosition(), QPoint(1019, 763));
-}
-
-TEST_F(Toolkit, TopmostKeepsThePlaceAndShowsOnlyWhenAsked) {
-    auto& hidden = form({100, 120, 20, 20}, "Form");
-    SetTopMost(hidden, true);
-    EXPECT_FALSE(hidden.Visible());
-    auto& shown = form({140, 160, 20, 20}, "Form");
-    shown.show();
-    SetTopMost(shown, false);
-    EXPECT_TRUE(xclient::eventually([&] { return xclient::hasState(shown.winId(), "_NET_WM_STATE_ABOVE"); }));
-    EXPECT_EQ(xclient::placeOf(shown.winId()), (xclient::Rect{140, 160, 20, 20}));
-}
-
-TEST_F(Toolkit, WaitLetsWaitingMessagesThroughThenSleepsAndUnloadingKeepsOneName) {
-    platform::TestSeams::RecordSleeps(true);
-    bool ran = false;
-    QTimer::singleShot(0, [&] { ran = true; });
-    Wait(2999.5);
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(platform::TestSeams::RecordedSleeps(), std::vector<std::int32_t>{3000});
-
-    std::vector<std::string> unloaded;
-    struct Logged : platform::Form {
-        Logged(const char* name, std::vector<std::string>& log) : Form(name), log_(log) {}
-        void Form_QueryUnload(int&, int) override { log_.push_back(Name); }
-        std::vector<std::string>& log_;
-    };
-    for (const char* name : {"Form1", "frmMenu", "Form2", "Form2"})
-        platform::Load(platform::NewForm<Logged>(name, unloaded));
-    UnloadFormsExcept("frmMenu");
-    EXPECT_EQ(unloaded, (std::vector<std::string>{"Form1", "Form2", "Form2"}));
-    UnloadFormsExcept("frmmenu");  // names compare exactly
-    EXPECT_TRUE(platform::Forms().empty());
 }
 
 // Each fatal message: a box with the program's name, OK only and no icon, then the process ends at once.

@@ -11,8 +11,10 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "../profile_check.h"
@@ -46,67 +48,50 @@ class Profile : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Profile, ReadingFindsTheFirstMatchingSectionAndKeyWhateverTheirCase) {
-    using namespace std::string_literals;
-    const struct {
-        std::optional<std::string> file;
-        const char *section, *key, *expected;
-    } cases[] = {
-        {std::nullopt, "Data", "X", "d"},
-        {"X=1\n[Other]\nX=2\n[Data]\nY=3\n;X=4\nX\n[Later]\nX=5\n", "Data", "X", "d"},  // none of these
-        {"X=1\n[Other]\nX=2\n[Data]\nY=3\n", "Data", "Y", "3"},
-        {"[data]\nx=1\nX=2\n[DATA]\nY=3\n", "Data", "X", "1"},
-        {"[data]\nx=1\nX=2\n[DATA]\nY=3\n", "Data", "Y", "d"},  // only the first Data section counts
-        {"[\xC9]\nk=4\n", "\xE9", "k", "d"},                    // only ASCII letters fold
-        {"  [ Data ] junk\n \t X \t=  12 0 = a\t \nY=\n", " Data\t", "\tX ", "12 0 = a"},
-        {"  [ Data ] junk\n \t X \t=  12 0 = a\t \nY=\n", "Data", "Y", ""},  // empty is not missing
-        {"\xEF\xBB\xBF[Data]\r\nX=1\r\n", "Data", "X", "1"},
-        {"[Data]\nX= \"120\" \nY='8\"\n", "Data", "X", "120"},  // one pair of matching quotes goes
-        {"[Data]\nX= \"120\" \nY='8\"\n", "Data", "Y", "'8\""},
-        {"[Data]\nX=12\0"
-         "34\n"s,
-         "Data", "X", "12"},  // a value ends at a NUL
+// The cases of profile_cases.txt, each as the test reads them: a file's bytes, names and values, unescaped.
+TEST_F(Profile, ReadsAndWritesFollowTheRulesOfEachCase) {
+    const auto fields = [](const std::string& line, char separator) {
+        std::vector<std::string> parts;
+        std::istringstream in(line);
+        for (std::string part; std::getline(in, part, separator);) {
+            std::string bytes;
+            part = profile_check::trimmed(part);
+            for (std::size_t i = 0; i < part.size(); ++i) {
+                const char* escaped =
+                    part[i] == '\\' && i + 1 < part.size() ? std::strchr("nrt0x", part[++i]) : nullptr;
+                if (escaped && *escaped == 'x')
+                    bytes += char(std::stoi(part.substr(i + 1, 2), nullptr, 16)), i += 2;
+                else
+                    bytes += escaped ? "\n\r\t\0"[escaped - "nrt0x"] : part[i];
+            }
+            parts.push_back(bytes);
+        }
+        return parts;
     };
-    for (const auto& c : cases) {
-        if (c.file) file(*c.file);
-        EXPECT_EQ(read(path_, c.section, c.key, "d"), c.expected) << c.file.value_or("no file");
+    std::ifstream cases(KAVIMO_PROFILE_CASES);
+    int count = 0;
+    for (std::string line; std::getline(cases, line); ++count) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        auto c = fields(line + "|", '|');
+        std::filesystem::remove(path_);
+        if (c[1] != "-") file(c[1]);
+        if (c[0] == "read") {
+            EXPECT_EQ(read(path_, c[2].c_str(), c[3].c_str(), "d"), c[4]);
+            continue;
+        }
+        for (const std::string& write : fields(c[2], ';')) {
+            const auto w = fields(write, ',');
+            EXPECT_TRUE(WritePrivateProfileStringA(w[0].c_str(), w[1].c_str(), w[2].c_str(), path_));
+        }
+        EXPECT_EQ(contentsOf(path_), c[3]);
     }
-    file("[Data]\nX=" + std::string(600, '7') + "\n");
+    EXPECT_GE(count, 19);
+    file("[Data]\nX=" + std::string(600, '7') + "\n");  // a long value is cut to the buffer
     EXPECT_EQ(read(path_, "Data", "X"), std::string(510, '7'));
     char small[2] = {'a', 'b'};
     EXPECT_EQ(GetPrivateProfileStringA("Data", "X", nullptr, small, 1, path_), 0u);
     EXPECT_EQ(small[0], '\0');
-}
-
-TEST_F(Profile, WritingReplacesOrAddsInPlaceAndKeepsEveryOtherLine) {
-    const struct {
-        const char* before;
-        std::vector<std::array<const char*, 3>> writes;
-        const char* after;
-    } cases[] = {
-        {nullptr, {{"Data", "X", "7440"}, {"Data", "Y", "5520"}}, "[Data]\nX=7440\nY=5520\n"},
-        {"; saved\n[Other]\nX=9\n\n[data]\n  x = 1 \n@#junk\nY=2\n[Data]\nX=3\n",
-         {{"Data", "X", "-150"}},
-         "; saved\n[Other]\nX=9\n\n[data]\nx=-150\n@#junk\nY=2\n[Data]\nX=3\n"},
-        {"[Data]\nX=1\n;note=x\n\n\n[Other]\nZ=0",
-         {{"Data", "Y", "2"}, {"New", "K", "v"}},
-         "[Data]\nX=1\nY=2\n;note=x\n\n\n[Other]\nZ=0\n[New]\nK=v\n"},
-        {"[Data]", {{"Data", "X", "1"}}, "[Data]\nX=1\n"},
-        {"[Data]\nY=\n", {{" data ", " y ", "2"}}, "[Data]\nY=2\n"},  // names asked for are trimmed too
-        {"\xEF\xBB\xBF[Data]\r\nX=1\r\n[Other]\r\nZ=0",
-         {{"Data", "Y", "2"}, {"New", "K", "v"}},
-         "\xEF\xBB\xBF[Data]\r\nX=1\r\nY=2\r\n[Other]\r\nZ=0\r\n[New]\r\nK=v\r\n"},
-        {"[Data]\nX=1\r",
-         {{"Data", "Y", "2"}, {"New", "K", "v"}},
-         "[Data]\nX=1\r\nY=2\n[New]\nK=v\n"},  // a lone CR breaks no line
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove(path_);
-        if (c.before) file(c.before);
-        for (const auto& [section, key, value] : c.writes)
-            EXPECT_TRUE(WritePrivateProfileStringA(section, key, value, path_));
-        EXPECT_EQ(contentsOf(path_), c.after);
-    }
 }
 
 TEST_F(Profile, WhatWouldNotReadBackAsWrittenIsRefusedAndChangesNothing) {
