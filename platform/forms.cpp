@@ -170,13 +170,13 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
     const int button = buttonBits(event->buttons()), shift = shiftBits(event->modifiers());
     const auto x = static_cast<float>(at.x() * Screen::TwipsPerPixelX());
     const auto y = static_cast<float>(at.y() * Screen::TwipsPerPixelY());
-    movePosition_ = event->globalPosition().toPoint();
     // A move with the button held hands the window to the move loop, which takes the release: no click then.
     leftPressed_ = false;
     if ((button & vbLeftButton) == 0) {
         Form_MouseMove(button, shift, x, y);
         return;
     }
+    movePosition_ = event->globalPosition().toPoint();  // where the drag goes; a move after the release is not
     // The handler runs once Qt has done with this move: when Qt drops waiting moves, it hands on the last
     // place as a move with the button down and holds the release back until that move has been handled, which
     // a move loop inside it would wait for. Moves that come before the handler runs are the move loop's.
