@@ -1,10 +1,15 @@
 #include "forms.h"
 
+#include <xcb/xcb.h>
+
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "runtime.h"
@@ -176,7 +181,8 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
         Form_MouseMove(button, shift, x, y);
         return;
     }
-    movePosition_ = event->globalPosition().toPoint();  // where the drag goes; a move after the release is not
+    movePosition_ =
+        event->globalPosition().toPoint();  // where the drag goes; a move after the release is not
     // The handler runs once Qt has done with this move: when Qt drops waiting moves, it hands on the last
     // place as a move with the button down and holds the release back until that move has been handled, which
     // a move loop inside it would wait for. Moves that come before the handler runs are the move loop's.
@@ -200,10 +206,46 @@ void Window::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- Form ----
 
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
+
+// The icon and the pieces are desktop ornaments, not application windows: no button in the task bar, no place
+// in the pager, and of the window manager's commands only moving and closing. Told before each mapping, as a
+// window manager forgets the state of a window it unmaps.
+void markAsOrnament(const QWidget& form) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_window_t window = static_cast<xcb_window_t>(form.winId());
+    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_STATE"),
+                        XCB_ATOM_ATOM, 32, 2, states);
+    const std::uint32_t motifHints[5] = {1 | 2, 4 | 32, 0, 0, 0};  // functions: move, close; no decorations
+    const xcb_atom_t motif = atom(connection, "_MOTIF_WM_HINTS");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, motifHints);
+}
+
+}  // namespace
+
+// Titled with the program's name for a person, and named for window-manager rules by its role.
 Form::Form(const char* name) : Window(nullptr) {
     Name = name;
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setWindowTitle(QString::fromUtf8(name));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setWindowTitle(QStringLiteral("Kavimo"));
+    setWindowRole(QString::fromUtf8(name));
+}
+
+void Form::showEvent(QShowEvent*) {
+    markAsOrnament(*this);  // the show event comes just before the window is mapped
 }
 
 Form::~Form() {

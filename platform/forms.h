@@ -139,6 +139,7 @@ class Form : public Window {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     friend void Load(Form& form);
