@@ -137,6 +137,7 @@ void frm_Version::closeEvent(QCloseEvent* event) {
 void frm_Version::centreOnScreen() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    centredWith_ = frame;
     const QSize outer = size().grownBy(frame);
     const QPoint client(screen.x() + (screen.width() - outer.width()) / 2 + frame.left(),
                         screen.y() + (screen.height() - outer.height()) / 2 + frame.top());
@@ -149,12 +150,11 @@ void frm_Version::showEvent(QShowEvent* event) {
 }
 
 bool frm_Version::eventFilter(QObject* watched, QEvent* event) {
-    // The window manager tells the size of its frame before it puts the window on the screen.
-    if (watched == windowHandle() && event->type() == QEvent::Expose && !framed_ &&
-        windowHandle()->isExposed()) {
-        framed_ = true;
+    // The window manager tells the size of its frame around the time it puts the window on the screen, some
+    // before the first picture (openbox), some after (KWin): centred again once, when it is known.
+    if (watched == windowHandle() && (event->type() == QEvent::Expose || event->type() == QEvent::Move) &&
+        windowHandle()->frameMargins() != centredWith_)
         centreOnScreen();
-    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -65,7 +65,7 @@ class frm_Version : public QDialog {
     void Command1_Click();
     void centreOnScreen();
 
-    bool framed_ = false;  // centred with the window manager's frame around it
+    QMargins centredWith_;  // the window manager's frame the window was last centred with
 };
 
 }  // namespace menu
