@@ -1,5 +1,6 @@
 #include "xclient.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -98,18 +99,22 @@ bool eventually(const std::function<bool()>& condition, int milliseconds) {
     return true;
 }
 
-std::vector<WindowId> windowsNamed(int pid, const std::string& name) {
+std::vector<WindowId> windowsOf(int pid, const std::string& role) {
     XSync(display(), False);
-    // The window manager's list of the windows it manages, else the windows on the screen itself.
+    // The window manager's list of the windows it manages in their stacking order, else the windows on the
+    // screen itself.
     std::vector<unsigned long> windows = property(root(), atom("_NET_CLIENT_LIST_STACKING"));
+    const bool stacked = !windows.empty();
+    if (!stacked) windows = property(root(), atom("_NET_CLIENT_LIST"));  // xfwm4 may give this alone
     if (windows.empty())
         for (::Window w : childrenOf(root())) windows.push_back(w);
     std::vector<WindowId> found;
     for (::Window w : windows) {
-        std::string title;
-        property(w, XA_WM_NAME, &title);
-        if (title == name && pidOf(w) == pid) found.push_back(w);
+        std::string text;
+        property(w, atom("WM_WINDOW_ROLE"), &text);
+        if (text == role && pidOf(w) == pid) found.push_back(w);
     }
+    if (!stacked) std::ranges::sort(found, {}, stackingLevel);
     return found;
 }
 
@@ -129,6 +134,12 @@ bool isViewable(WindowId window) {
     return XGetWindowAttributes(display(), window, &attributes) != 0 && attributes.map_state == IsViewable;
 }
 
+std::string titleOf(WindowId window) {
+    std::string title;
+    property(window, XA_WM_NAME, &title);
+    return title;
+}
+
 Rect placeOf(WindowId window) {
     XWindowAttributes attributes;
     int x = 0, y = 0;
@@ -139,7 +150,11 @@ Rect placeOf(WindowId window) {
 }
 
 Rect frameOf(WindowId window) {
-    return placeOf(topLevelOf(window));
+    const Rect client = placeOf(window);
+    const auto extents = property(window, atom("_NET_FRAME_EXTENTS"));  // left, right, top, bottom
+    if (extents.size() != 4) return client;
+    return {client.x - int(extents[0]), client.y - int(extents[2]),
+            client.width + int(extents[0] + extents[1]), client.height + int(extents[2] + extents[3])};
 }
 
 std::set<Point> outlineOf(WindowId window) {
@@ -177,6 +192,10 @@ std::vector<std::uint32_t> grab(Rect area) {
 
 Rect screen() {
     return {0, 0, DisplayWidth(display(), 0), DisplayHeight(display(), 0)};
+}
+
+bool windowManagerRuns() {
+    return !property(root(), atom("_NET_SUPPORTING_WM_CHECK")).empty();
 }
 
 Point pointer(unsigned* buttons) {

@@ -44,13 +44,14 @@ void pause(int milliseconds);
 // Looks until the condition holds; false when the time ran out first.
 bool eventually(const std::function<bool()>& condition, int milliseconds = 5000);
 
-// The top-level windows of the process with that name (WM_NAME) that the window manager manages (without one,
-// all of them), from the bottom of the stack up.
-std::vector<WindowId> windowsNamed(int pid, const std::string& name);
+// The top-level windows of the process in that role (WM_WINDOW_ROLE, the form's name) that the window manager
+// manages (without one, all of them), from the bottom of the stack up.
+std::vector<WindowId> windowsOf(int pid, const std::string& role);
 // Its shown pop-up menu: a viewable window of the process that the window manager leaves alone.
 std::optional<WindowId> popupOf(int pid);
 
 bool isViewable(WindowId window);
+std::string titleOf(WindowId window);
 Rect placeOf(WindowId window);
 // The window manager's frame around the window, or the window itself when it has none.
 Rect frameOf(WindowId window);
@@ -64,6 +65,7 @@ int stackingLevel(WindowId window);
 // The screen's pixels as 0xRRGGBB, row by row.
 std::vector<std::uint32_t> grab(Rect area);
 Rect screen();
+bool windowManagerRuns();
 
 // A real pointer and keyboard.
 Point pointer(unsigned* buttons = nullptr);  // with the buttons held, as X's mask

@@ -99,7 +99,7 @@ std::optional<int> Kavimo::waitForExit(int milliseconds) {
 std::optional<WindowId> Kavimo::waitForIcon() {
     std::optional<WindowId> icon;
     eventually([&] {
-        for (WindowId window : windowsNamed(pid_, "Form1"))
+        for (WindowId window : windowsOf(pid_, "Form1"))
             if (isViewable(window)) icon = window;
         return icon.has_value();
     });
@@ -108,7 +108,7 @@ std::optional<WindowId> Kavimo::waitForIcon() {
 
 std::vector<Piece> Kavimo::pieces() const {
     std::vector<Piece> found;
-    for (WindowId window : windowsNamed(pid_, "Form2"))
+    for (WindowId window : windowsOf(pid_, "Form2"))
         if (isViewable(window)) found.push_back(readPiece(window));
     return found;
 }
