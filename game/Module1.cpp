@@ -82,15 +82,17 @@ void setUpPuzzle(float tilesX, float tilesY) {
         PrepareRGNCanvas(piece, 1, PixelToTwipX(TileCountX * 8), PixelToTwipY(TileCountY * 8));
         PaintPiece(piece, p);
 
-        // Scatter around the icon's place, kept on the screen; the margins allow 10 pixels per cell.
+        // Scatter around the icon's place, kept on the monitor that holds that place; the margins allow 10
+        // pixels per cell.
+        const platform::Screen::Area screen = platform::Screen::MonitorAt(IconLeft, IconTop);
         piece.setLeft(IconLeft + PixelToTwipX((Int(Rnd() * 32) - 16) * 8));
-        if (piece.Left() < 0) piece.setLeft(0);
-        if (piece.Left() + PixelToTwipX(TileCountX * 10) > platform::Screen::Width())
-            piece.setLeft(platform::Screen::Width() - PixelToTwipX(TileCountX * 10));
+        if (piece.Left() < screen.Left) piece.setLeft(screen.Left);
+        if (piece.Left() + PixelToTwipX(TileCountX * 10) > screen.Right)
+            piece.setLeft(screen.Right - PixelToTwipX(TileCountX * 10));
         piece.setTop(IconTop + PixelToTwipY((Int(Rnd() * 16) - 8) * 8));
-        if (piece.Top() < 0) piece.setTop(0);
-        if (piece.Top() + PixelToTwipY(TileCountY * 10) > RGN_WorkAreaHeight())
-            piece.setTop(RGN_WorkAreaHeight() - PixelToTwipY(TileCountY * 10));
+        if (piece.Top() < screen.Top) piece.setTop(screen.Top);
+        if (piece.Top() + PixelToTwipY(TileCountY * 10) > screen.Bottom)
+            piece.setTop(screen.Bottom - PixelToTwipY(TileCountY * 10));
 
         piece.setVisible(true);
         SetTopMost(piece, false);

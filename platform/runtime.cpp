@@ -137,6 +137,17 @@ int WorkAreaBottom() {
     const QRect area = screenGeometry(true);
     return area.y() + area.height();
 }
+Area MonitorAt(float x, float y) {
+    const float perX = TwipsPerPixelX(), perY = TwipsPerPixelY();
+    const QScreen* screen =
+        qGuiApp == nullptr ? nullptr : QGuiApplication::screenAt(QPoint(int(x / perX), int(y / perY)));
+    if (screen == nullptr && qGuiApp != nullptr) screen = QGuiApplication::primaryScreen();
+    const QRect whole = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect usable = screen != nullptr ? screen->availableGeometry() : whole;
+    return {whole.x() * perX, whole.y() * perY, (whole.x() + whole.width()) * perX,
+            (usable.y() + usable.height()) * perY};
+}
+
 bool ShowsAny(int x, int y, int width, int height) {
     if (qGuiApp == nullptr) return QRect(0, 0, 1024, 768).intersects(QRect(x, y, width, height));
     const auto screens = QGuiApplication::screens();

@@ -21,6 +21,12 @@ float Height();        // the primary screen, in twips
 int WorkAreaBottom();  // the bottom of the primary screen's usable area, in pixels
 // Whether any part of the rectangle (pixels) lies on one of the screens.
 bool ShowsAny(int x, int y, int width, int height);
+// The monitor that holds the point (twips), else the primary one, in twips: its left, top and right edges and
+// the bottom of its usable area.
+struct Area {
+    float Left, Top, Right, Bottom;
+};
+Area MonitorAt(float x, float y);
 }  // namespace Screen
 
 namespace App {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <fstream>
 
@@ -311,4 +312,24 @@ TEST_F(Game, OnlyTheLeftButtonChoosesAMenuItem) {
                       button == Qt::LeftButton && type == QEvent::MouseButtonRelease ? 9u : 0u);
         }
     EXPECT_TRUE(menuForm().tc[2].Checked() && !menuForm().tc[0].Checked());
+}
+
+// On two monitors side by side (L the primary, R at its right; ctest runs it so), pieces are dealt on the
+// monitor that holds the icon's place and never cross to the other.
+TEST_F(Game, PiecesStayOnTheMonitorThatHoldsTheIcon) {
+    if (QGuiApplication::screens().size() != 2) GTEST_SKIP() << "needs two monitors";
+    EXPECT_EQ(start().Left(), 7440);  // with no stored place, the middle of the primary monitor
+    const int right = QGuiApplication::screens()[1]->geometry().right() + 1;
+    const struct {
+        int iconLeft, minLeft, maxLeft;
+    } cases[] = {{1500, 1024, right - 40}, {right - 8, 1024, right - 40}, {1016, 0, 1024 - 40}};
+    for (const auto& c : cases) {
+        IconLeft = c.iconLeft * 15;
+        IconTop = 5520;
+        for (int deal = 0; deal < 5; ++deal) {
+            menuForm().tc_Click(0);
+            for (Form2* p : Pieces)
+                EXPECT_TRUE(p->Left() >= c.minLeft * 15 && p->Left() <= c.maxLeft * 15) << p->Left() / 15;
+        }
+    }
 }
