@@ -58,4 +58,18 @@ void Form2::Form_Click() {
     if (IsPuzzleSolved(*this) == True) FinishPuzzle();
 }
 
+// A window manager that keeps windows inside the usable area put the piece off the grid: it goes to the
+// nearest grid place on the side it was put, which the window manager leaves alone, and counts as dropped
+// there.
+void Form2::PlacedElsewhere(QPoint asked) {
+    const auto onGrid = [](int put, int asked) {
+        const int below = put - ((put % 8) + 8) % 8;
+        return put < asked || put == below ? below : below + 8;
+    };
+    const QPoint put = placedPosition();
+    setLeft(PixelToTwipX(onGrid(put.x(), asked.x())));
+    setTop(PixelToTwipY(onGrid(put.y(), asked.y())));
+    if (IsPuzzleSolved(*this) == True) FinishPuzzle();
+}
+
 }  // namespace game

@@ -22,6 +22,7 @@ class Form2 : public platform::Form {
     void Form_MouseDown(int Button, int Shift, float X, float Y) override;
     void Form_MouseMove(int Button, int Shift, float X, float Y) override;
     void Form_Click() override;
+    void PlacedElsewhere(QPoint asked) override;
 };
 
 }  // namespace game

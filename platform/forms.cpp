@@ -44,6 +44,26 @@ QColor OleColor(std::uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
+namespace {
+
+// Where the window really is, as the X server tells; nothing off X11.
+std::optional<QPoint> realPlace(const QWidget& window) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return std::nullopt;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        connection,
+        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window.winId()), root, 0, 0),
+        nullptr);
+    if (reply == nullptr) return std::nullopt;
+    const QPoint place(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return place;
+}
+
+}  // namespace
+
 // ---- Window ----
 
 Window::Window(QWidget* parent) : QWidget(parent) {
@@ -52,6 +72,12 @@ Window::Window(QWidget* parent) : QWidget(parent) {
     fitImage();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // A window manager that refuses a place may not say so: after a moment the X server is asked.
+    placeCheck_.setSingleShot(true);
+    placeCheck_.setInterval(50);
+    connect(&placeCheck_, &QTimer::timeout, this, [this] {
+        if (const auto real = realPlace(*this)) checkPlace(*real);
+    });
 }
 
 float Window::Left() const {
@@ -93,6 +119,10 @@ void Window::setGeometryPixels(int left, int top, int w, int h) {
 void Window::moveTo(QPoint position) {
     placed_ = position;
     move(position);
+    if (!isWindow() || !isVisible()) return;
+    asked_.push_back(position);
+    looks_ = 0;
+    placeCheck_.start();
 }
 
 void Window::setBackColor(std::uint32_t bgr) {
@@ -132,6 +162,32 @@ void Window::PaintPicture(const Picture& picture, double x, double y, std::uint3
 
 bool Window::ShowsOnAScreen() const {
     return Screen::ShowsAny(placed_.x(), placed_.y(), width(), height());
+}
+
+void Window::PlacedElsewhere(QPoint) {}
+
+// The window manager may put a window elsewhere than asked, and may not say so: the X server is asked where
+// the window is. A place asked for earlier means the window manager has not yet done the last request, so the
+// program looks again, for half a second at most; any other place is the window manager's, and the window is
+// there. While a drag holds the window, the next step of the drag asks again.
+void Window::moveEvent(QMoveEvent* event) {
+    if (event->spontaneous() && isWindow()) placeCheck_.start();  // the window manager moved it: look
+}
+
+void Window::checkPlace(QPoint real) {
+    if (real == placed_ || !isVisible() || !isEnabled()) {
+        asked_.clear();
+        return;
+    }
+    if (leftDown_) return;
+    if (std::ranges::count(asked_, real) > 0 && ++looks_ < 10) {
+        placeCheck_.start();
+        return;
+    }
+    asked_.clear();
+    const QPoint asked = std::exchange(placed_, real);
+    move(real);  // Qt's record, when the window manager did not say
+    PlacedElsewhere(asked);
 }
 
 void Window::resizeEvent(QResizeEvent*) {

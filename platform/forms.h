@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -95,9 +96,14 @@ class Window : public QWidget {
     virtual void Form_MouseDown(int Button, int Shift, float X, float Y);
     virtual void Form_MouseMove(int Button, int Shift, float X, float Y);
     virtual void Form_Click() {}
+    // The window manager has put the shown window elsewhere than the program asked (some keep every window
+    // inside the usable area of the screen); Left and Top already tell where it is.
+    virtual void PlacedElsewhere(QPoint asked);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void checkPlace(QPoint real);
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -114,6 +120,9 @@ class Window : public QWidget {
     bool leftPressed_ = false;  // down without a move since: a release is a click
     bool leftDown_ = false;
     bool movePending_ = false;
+    QTimer placeCheck_;  // a while after the program moved the shown window: did the window manager agree?
+    std::vector<QPoint> asked_;  // the places asked for since the window was last where the program put it
+    int looks_ = 0;              // at the X server since the last request
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;

@@ -194,6 +194,11 @@ Rect screen() {
     return {0, 0, DisplayWidth(display(), 0), DisplayHeight(display(), 0)};
 }
 
+void moveWindow(WindowId window, Point to) {
+    XMoveWindow(display(), window, to.x, to.y);
+    XSync(display(), False);
+}
+
 bool windowManagerRuns() {
     return !property(root(), atom("_NET_SUPPORTING_WM_CHECK")).empty();
 }

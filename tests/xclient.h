@@ -65,6 +65,8 @@ int stackingLevel(WindowId window);
 // The screen's pixels as 0xRRGGBB, row by row.
 std::vector<std::uint32_t> grab(Rect area);
 Rect screen();
+// Asks for the window to be moved, as another program (a pager, a window manager's rule) would.
+void moveWindow(WindowId window, Point to);
 bool windowManagerRuns();
 
 // A real pointer and keyboard.

@@ -227,6 +227,27 @@ TEST_F(Game, AClickTurnsThePieceAboutTheClickedCellUnlessTheGridIsUnturned) {
     EXPECT_EQ(piece(0).placedPosition(), at);
 }
 
+// Where the window manager puts a window it will not leave where the program asked, the window is: a piece
+// goes to the nearest grid place on that side, the icon stays put.
+TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
+    Form1& icon = start();
+    menuForm().tc_Click(0);
+    setPiece(0, {{0, 0}}, 400, 296);
+    const struct {
+        platform::Window& window;
+        xclient::Point put, place;
+    } cases[] = {{piece(0), {403, 290}, {408, 288}}, {icon, {-5, 3}, {-5, 3}}};
+    icon.show();
+    for (const auto& c : cases) {
+        xclient::moveWindow(c.window.winId(), c.put);
+        EXPECT_TRUE(xclient::eventually([&] {
+            return c.window.placedPosition() == QPoint(c.place.x, c.place.y);
+        })) << c.window.placedPosition().x()
+            << "," << c.window.placedPosition().y();
+        EXPECT_EQ(xclient::placeOf(c.window.winId()).topLeft(), c.place);
+    }
+}
+
 TEST_F(Game, QuitOrClosingTheIconWritesItsPlaceAndEndsButAPieceStays) {
     Form1& icon = start();
     icon.setLeft(-150);
