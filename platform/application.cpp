@@ -32,9 +32,12 @@ bool set(const char* name) {
 bool chooseDisplay() {
     if (set("QT_QPA_PLATFORM") && std::strcmp(std::getenv("QT_QPA_PLATFORM"), "xcb") != 0) return true;
     if (!set("DISPLAY")) {
-        std::fprintf(
-            stderr,
-            "kavimo: no X display to open (DISPLAY is not set); Kavimo needs an X11 desktop or XWayland\n");
+        std::fprintf(stderr,
+                     set("WAYLAND_DISPLAY")
+                         ? "kavimo: this Wayland session offers no X display (DISPLAY is not set): Kavimo "
+                           "needs XWayland, which GNOME and KDE start for it\n"
+                         : "kavimo: no X display to open (DISPLAY is not set); Kavimo needs an X11 desktop "
+                           "or XWayland\n");
         return false;
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);

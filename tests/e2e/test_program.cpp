@@ -207,6 +207,7 @@ TEST(Program, WithoutADisplayItSaysSoInOneLineAndFails) {
     const std::map<std::string, std::optional<std::string>> environments[] = {
         {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}},
         {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "xcb"}},
+        {{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}, {"WAYLAND_DISPLAY", "wayland-0"}},
         {{"DISPLAY", ":731"}, {"QT_QPA_PLATFORM", std::nullopt}},
     };
     for (const auto& environment : environments) {
