@@ -1,6 +1,7 @@
 #include "frmMenu.h"
 
 #include <QCursor>
+#include <QFontDatabase>
 #include <QMouseEvent>
 
 #include "frm_Version.h"
@@ -9,6 +10,10 @@
 #include "platform/numbers.h"
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_UserFunction.h"
+
+static void initProgramResources() {
+    Q_INIT_RESOURCE(program);
+}
 
 namespace menu {
 
@@ -33,6 +38,19 @@ frmMenu::frmMenu() : Form("frmMenu"), mpop(QString::fromUtf8("mpop")) {
     m_tc->installEventFilter(this);
 }
 
+// The items' Japanese glyphs come with the program (a few cut from Noto Sans CJK JP), so that the menu reads
+// on a desktop without CJK fonts; the desktop's menu font still draws everything else.
+void frmMenu::useJapaneseGlyphs() {
+    initProgramResources();
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/kavimo-ja.otf"));
+    if (id < 0) return;
+    for (QMenu* menu : {&mpop, m_tc}) {
+        QFont font = menu->font();
+        font.setFamilies({font.family(), QFontDatabase::applicationFontFamilies(id).value(0)});
+        menu->setFont(font);
+    }
+}
+
 // The left button chooses an item: a release of any other button on the menu is let go by.
 bool frmMenu::eventFilter(QObject*, QEvent* event) {
     return event->type() == QEvent::MouseButtonRelease &&
@@ -44,6 +62,8 @@ frmMenu& frmMenu::Instance() {
 }
 
 void frmMenu::PopupMenu() {
+    static const bool readable = (useJapaneseGlyphs(), true);  // loaded when first needed: start stays lean
+    (void)readable;
     mpop.exec(QCursor::pos());
 }
 

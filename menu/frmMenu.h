@@ -43,6 +43,9 @@ class frmMenu : public platform::Form {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void useJapaneseGlyphs();
 };
 
 }  // namespace menu

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QRawFont>
 #include <QScreen>
 #include <QTimer>
 #include <fstream>
@@ -353,4 +354,14 @@ TEST_F(Game, PiecesStayOnTheMonitorThatHoldsTheIcon) {
                 EXPECT_TRUE(p->Left() >= c.minLeft * 15 && p->Left() <= c.maxLeft * 15) << p->Left() / 15;
         }
     }
+}
+
+// The menu's Japanese glyphs come with the program: every character of its items is in the font it carries.
+TEST_F(Game, TheProgramsFontHoldsEveryCharacterOfTheMenu) {
+    const QRawFont font(QStringLiteral(":/kavimo-ja.otf"), 12);
+    ASSERT_TRUE(font.isValid());
+    for (QMenu* menu : {&menuForm().mpop, menuForm().m_tc})
+        for (const QAction* item : menu->actions())
+            for (const QChar c : item->text())
+                EXPECT_TRUE(c.unicode() < 0x80 || font.supportsCharacter(c)) << item->text().toStdString();
 }
