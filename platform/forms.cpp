@@ -167,9 +167,10 @@ bool Window::ShowsOnAScreen() const {
 void Window::PlacedElsewhere(QPoint) {}
 
 // The window manager may put a window elsewhere than asked, and may not say so: the X server is asked where
-// the window is. A place asked for earlier means the window manager has not yet done the last request, so the
-// program looks again, for half a second at most; any other place is the window manager's, and the window is
-// there. While a drag holds the window, the next step of the drag asks again.
+// the window is. A place asked for earlier (a request not done yet), or a place not seen at the last look (a
+// window manager may show a window somewhere for a moment while it maps it), is looked at again, for half a
+// second at most; a place that stays is the window manager's, and the window is there. While a drag holds the
+// window, the next step of the drag asks again.
 void Window::moveEvent(QMoveEvent* event) {
     if (event->spontaneous() && isWindow()) placeCheck_.start();  // the window manager moved it: look
 }
@@ -177,14 +178,18 @@ void Window::moveEvent(QMoveEvent* event) {
 void Window::checkPlace(QPoint real) {
     if (real == placed_ || !isVisible() || !isEnabled()) {
         asked_.clear();
+        seen_.reset();
         return;
     }
     if (leftDown_) return;
-    if (std::ranges::count(asked_, real) > 0 && ++looks_ < 10) {
+    const bool settled = seen_ == real && std::ranges::count(asked_, real) == 0;
+    seen_ = real;
+    if (!settled && ++looks_ < 10) {
         placeCheck_.start();
         return;
     }
     asked_.clear();
+    seen_.reset();
     const QPoint asked = std::exchange(placed_, real);
     move(real);  // Qt's record, when the window manager did not say
     PlacedElsewhere(asked);

@@ -121,8 +121,9 @@ class Window : public QWidget {
     bool leftDown_ = false;
     bool movePending_ = false;
     QTimer placeCheck_;  // a while after the program moved the shown window: did the window manager agree?
-    std::vector<QPoint> asked_;  // the places asked for since the window was last where the program put it
-    int looks_ = 0;              // at the X server since the last request
+    std::vector<QPoint> asked_;   // the places asked for since the window was last where the program put it
+    int looks_ = 0;               // at the X server since the last request
+    std::optional<QPoint> seen_;  // where the last look found the window
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;

@@ -103,8 +103,10 @@ TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
     auto& window = form<Movable>({200, 200, 32, 32});
     window.show();
     ASSERT_TRUE(xclient::eventually([&] {
-        return xclient::isViewable(window.winId()) && xclient::placeOf(window.winId()).topLeft() == Point{200, 200};
-    }));
+        return xclient::isViewable(window.winId()) &&
+               xclient::placeOf(window.winId()).topLeft() == Point{200, 200};
+    })) << xclient::placeOf(window.winId())
+        << (xclient::isViewable(window.winId()) ? "" : ", not shown");
     const struct {
         Point from, to, place;
         bool quick;
