@@ -59,7 +59,8 @@ TEST(Numbers, OneSeedGivesOneSequenceOfValuesBelowOne) {
     std::vector<float> first;
     for (int i = 0; i < 100000; ++i) {
         first.push_back(Rnd());
-        ASSERT_TRUE(first.back() >= 0 && Int(first.back() * 36) < 36);
+        const float scaled = first.back() * 16777216.0f;  // 24 bits, as a Single's Rnd
+        ASSERT_TRUE(first.back() >= 0 && Int(first.back() * 36) < 36 && scaled == std::floor(scaled));
     }
     Randomize();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Rnd(), first[i]);
