@@ -117,10 +117,8 @@ std::vector<Piece> Kavimo::waitForPieces(std::size_t count) const {
     std::vector<Piece> found, before;
     eventually([&] {
         before = std::exchange(found, pieces());
-        return found.size() == count && std::ranges::equal(found, before, [](const Piece& a, const Piece& b) {
-                   return a.window == b.window && a.place == b.place && a.outline == b.outline &&
-                          !a.cells.empty();
-               });
+        return found.size() == count && found == before &&
+               std::ranges::none_of(found, [](const Piece& p) { return p.cells.empty(); });
     });
     return found;
 }
@@ -128,7 +126,7 @@ std::vector<Piece> Kavimo::waitForPieces(std::size_t count) const {
 std::optional<WindowId> Kavimo::openMenuAt(Point at) const {
     click(at, 3);
     std::optional<WindowId> menu;
-    eventually([&] { return (menu = popupOf(pid_)).has_value(); });
+    eventually([&] { return (menu = popupOf(pid_)).has_value(); }, 3000);
     return menu;
 }
 

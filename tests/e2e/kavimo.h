@@ -22,6 +22,7 @@ struct Piece {
     std::set<Point> outline;
     std::set<Cell> cells;
     Point centreOf(Cell cell) const { return place.topLeft() + Point{cell.x * 8 + 4, cell.y * 8 + 4}; }
+    bool operator==(const Piece&) const = default;
 };
 
 Piece readPiece(WindowId window);

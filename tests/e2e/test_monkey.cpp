@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <deque>
 #include <random>
 #include <sstream>
 
@@ -12,100 +11,76 @@
 
 using namespace e2e;
 
-namespace {
-
-// What is wrong with the pieces on the screen: a puzzle's worth of windows, each on the screen's grid and
-// shaped as exactly four whole cells.
-std::string faultsOf(const std::vector<Piece>& pieces) {
-    std::ostringstream faults;
-    if (pieces.size() != 4 && pieces.size() != 9) faults << pieces.size() << " pieces; ";
-    for (const Piece& piece : pieces)
-        if (piece.place.x % 8 != 0 || piece.place.y % 8 != 0 || piece.cells.size() != 4 ||
-            piece.outline != pixelsOf(piece.cells) || piece.place.width != (pieces.size() == 9 ? 48 : 32))
-            faults << piece << " of " << piece.place << " (" << piece.outline.size() << " pixels); ";
-    return faults.str();
-}
-
-}  // namespace
-
 TEST(Monkey, RandomPointerActionsLeaveEveryPieceWholeOnTheGrid) {
-    const int actions =
-        std::getenv("KAVIMO_MONKEY_ACTIONS") ? std::atoi(std::getenv("KAVIMO_MONKEY_ACTIONS")) : 2000;
+    const char* count = std::getenv("KAVIMO_MONKEY_ACTIONS");
+    const int actions = count ? std::atoi(count) : 2000;
     std::mt19937 random(20240607);  // the same actions on every run; the deal is the program's own
-    const auto between = [&](int from, int to) {
-        return std::uniform_int_distribution<int>(from, to)(random);
-    };
+    const auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     Kavimo kavimo;
     const auto icon = kavimo.waitForIcon();
     ASSERT_TRUE(icon) << kavimo.errors();
 
-    std::vector<Piece> pieces;  // as the last check saw them
-    // Mostly a point on the program: the icon while it shows, else a cell of some piece; sometimes anywhere.
-    const auto target = [&]() -> Point {
-        const Rect all = screen();
-        if (between(0, 99) < 15 || (pieces.empty() && !isViewable(*icon)))
-            return {between(0, all.width - 1), between(0, all.height - 1)};
-        if (pieces.empty()) return placeOf(*icon).topLeft() + Point{between(0, 31), between(0, 31)};
-        const Piece& piece = pieces[std::size_t(between(0, int(pieces.size()) - 1))];
-        Cell cell = *std::next(piece.cells.begin(), between(0, int(piece.cells.size()) - 1));
-        return piece.place.topLeft() + Point{cell.x * 8 + between(0, 7), cell.y * 8 + between(0, 7)};
-    };
-    // The faults left once the program has handled what came before: none, or those that stay.
+    std::vector<Piece> pieces;  // as the last look saw them
+    // What is wrong once the program has handled what came before: a puzzle's worth of pieces, each on the
+    // grid and shaped as exactly four whole cells, and standing still.
     const auto settled = [&] {
-        std::string faults;
-        std::vector<Piece> before;
+        std::ostringstream faults;
         eventually([&] {
-            before = std::exchange(pieces, kavimo.pieces());
+            const std::vector<Piece> before = std::exchange(pieces, kavimo.pieces());
+            faults.str("");
             if (isViewable(*icon)) return pieces.empty();
-            faults = faultsOf(pieces);
-            return faults.empty() && before.size() == pieces.size() &&
-                   std::equal(before.begin(), before.end(), pieces.begin(),
-                              [](const Piece& a, const Piece& b) { return a.place == b.place; });
+            if (pieces.size() != 4 && pieces.size() != 9) faults << pieces.size() << " pieces; ";
+            for (const Piece& p : pieces)
+                if (p.place.x % 8 != 0 || p.place.y % 8 != 0 || p.cells.size() != 4 ||
+                    p.outline != pixelsOf(p.cells))
+                    faults << p << "; ";
+            return faults.str().empty() &&
+                   std::ranges::equal(before, pieces, [](auto& a, auto& b) { return a.place == b.place; });
         });
-        return faults;
+        return faults.str();
     };
 
-    std::deque<std::string> history;
+    std::string last;  // the actions so far, for the report
     bool held = false;
     for (int done = 0; done < actions; ++done) {
+        // Mostly a point on the program: the icon while it shows, else a cell of some piece; sometimes
+        // anywhere.
+        Point at{below(screen().width), below(screen().height)};
+        if (below(100) >= 15 && isViewable(*icon))
+            at = placeOf(*icon).topLeft() + Point{below(32), below(32)};
+        if (below(100) >= 15 && !pieces.empty()) {
+            const Piece& p = pieces[std::size_t(below(int(pieces.size())))];
+            const Cell cell = *std::next(p.cells.begin(), below(int(p.cells.size())));
+            at = p.centreOf(cell) + Point{below(8) - 4, below(8) - 4};
+        }
+        const int roll = below(100);
         std::ostringstream action;
         std::string faults;
-        const Point at = target();
-        const int roll = between(0, 99);
         if (held && roll < 50) {
-            glide(pointer(), at, between(1, 4));
+            glide(pointer(), at, 1 + below(4));
             action << "drag to " << at;
         } else if (held || roll < 30) {
             if (!held) movePointer(at);
             held ? release(1) : press(1);
             action << (held ? "release at " : "press at ") << pointer();
-            held = !held;
-            if (!held) faults = settled();
+            if (!(held = !held)) faults = settled();
         } else if (roll < 60) {
-            movePointer(at);
-            press(1);
-            release(1);
+            click(at);
             action << "click at " << at;
             faults = settled();
         } else if (roll < 97) {
             movePointer(at);
             action << "move to " << at;
         } else {
-            movePointer(at);
-            press(3);
-            release(3);
             action << "right click and Escape at " << at;
             // No menu is no fault by itself: a piece turned since the last look may have left the point. A
-            // piece that a missed release left moving with the pointer shows at the next check.
-            if (eventually([&] { return popupOf(kavimo.pid()).has_value(); }, 1000)) {
+            // piece that a missed release left moving with the pointer shows at the next look.
+            if (kavimo.openMenuAt(at)) {
                 tapKey("Escape");
                 if (!eventually([&] { return !popupOf(kavimo.pid()); })) faults = "Escape left the menu open";
             }
         }
-        history.push_back(action.str());
-        if (history.size() > 12) history.pop_front();
-        std::string last;
-        for (const std::string& line : history) last += "\n  " + line;
+        last = (last.size() > 600 ? last.substr(last.size() - 600) : last) + "\n  " + action.str();
         ASSERT_EQ(faults, "") << "at action " << done + 1 << "; the last actions:" << last;
         ASSERT_TRUE(kavimo.running()) << "the program ended: " << kavimo.errors() << last;
     }
