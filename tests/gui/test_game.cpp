@@ -84,42 +84,28 @@ TEST_F(Game, TheCompletionTestAcceptsAnyFullBlockAndNothingLess) {
         for (int p = 0; p < 4; ++p)
             setPiece(p, {{0, p}, {1, p}, {2, p}, {3, p}}, 400, 296 + 8 * (order[p] - p));
     };
+    // Piece 3 last, where it goes (at its own row when x is 400), with its cells a column when the flag says.
     const struct {
         const char* what;
-        std::function<void()> arrange;
+        int x, y;
+        bool column;
         int moved;
         bool solved;
         int iconLeft, iconTop;
     } cases[] = {
-        {"a full block", rows, 1, true, 5985, 4425},  // one pixel left of and above the corner (400, 296)
-        {"two pieces on one row",
-         [&] {
-             rows();
-             piece(3).setTop((296 + 8 * (order[0] - 3)) * 15);
-         },
-         3, false, 5985, 4425},
-        {"one piece far away",
-         [&] {
-             rows();
-             piece(3).setLeft(600 * 15);
-         },
-         0, false, 5985, 4425},
-        {"the far piece moved",
-         [&] {
-             rows();
-             piece(3).setLeft(600 * 15);
-         },
-         3, false, 599 * 15, 303 * 15},
-        {"a piece in its last column",
-         [&] {
-             rows();
-             setPiece(3, {{3, 0}, {3, 1}, {3, 2}, {3, 3}}, 600, 500);
-         },
-         3, false, (600 + 24 - 1) * 15, (500 - 1) * 15},
+        {"a full block", 400, 296 + 8 * (order[3] - 3), false, 1, true, 5985,
+         4425},  // one pixel off (400, 296)
+        {"two pieces on one row", 400, 296 + 8 * (order[0] - 3), false, 3, false, 5985, 4425},
+        {"one piece far away", 600, 296 + 8 * (order[3] - 3), false, 0, false, 5985, 4425},
+        {"the far piece moved", 600, 296 + 8 * (order[3] - 3), false, 3, false, 599 * 15, 303 * 15},
+        {"a piece in its last column", 600, 500, true, 3, false, (600 + 24 - 1) * 15, (500 - 1) * 15},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        c.arrange();
+        rows();
+        if (c.column) setPiece(3, {{3, 0}, {3, 1}, {3, 2}, {3, 3}}, c.x, c.y);
+        piece(3).setLeft(c.x * 15);
+        piece(3).setTop(c.y * 15);
         EXPECT_EQ(IsPuzzleSolved(piece(c.moved)), c.solved ? platform::True : platform::False);
         EXPECT_EQ(std::pair(IconLeft, IconTop), std::pair(c.iconLeft, c.iconTop));
     }

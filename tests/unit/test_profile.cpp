@@ -153,23 +153,21 @@ TEST(SettingsPlace, BesideTheExecutableOrInTheConfigurationFolder) {
     const auto at = [&](const char* relative) { return root.path().toStdString() + "/" + relative; };
     for (const char* folder : {"portable", "bad\xFF"}) std::filesystem::create_directory(at(folder));
     const struct {
-        const char *executable, *xdg, *home, *expected;
+        const char *executable, *xdg, *expected;
     } cases[] = {
-        {"portable/puzzle", "xdg", "home", "portable/puzzle.ini"},
-        {"bad\xFF/kavimo", "xdg", "home", "bad\xFF/kavimo.ini"},  // a folder's name is bytes, not UTF-8
-        {"missing/bin/kavimo", "xdg", "home", "xdg/kavimo/kavimo.ini"},  // stands in for /usr/bin
-        {"missing/bin/puzzle", "xdg//", "home", "xdg/kavimo/puzzle.ini"},
-        {"missing/bin/kavimo", nullptr, "home", "home/.config/kavimo/kavimo.ini"},
-        {"missing/bin/kavimo", "relative/xdg", "home",
-         "home/.config/kavimo/kavimo.ini"},  // only absolute paths
+        {"portable/puzzle", "xdg", "portable/puzzle.ini"},
+        {"bad\xFF/kavimo", "xdg", "bad\xFF/kavimo.ini"},           // a folder's name is bytes, not UTF-8
+        {"missing/bin/puzzle", "xdg//", "xdg/kavimo/puzzle.ini"},  // stands in for /usr/bin
+        {"missing/bin/kavimo", nullptr, "home/.config/kavimo/kavimo.ini"},
+        {"missing/bin/kavimo", "relative/xdg", "home/.config/kavimo/kavimo.ini"},  // only absolute paths
     };
+    setenv("HOME", at("home").c_str(), 1);
     for (const auto& c : cases) {
         platform::TestSeams::SetExecutable(at(c.executable));
         if (c.xdg == nullptr)
             unsetenv("XDG_CONFIG_HOME");
         else
             setenv("XDG_CONFIG_HOME", c.xdg[0] == 'r' ? c.xdg : at(c.xdg).c_str(), 1);
-        setenv("HOME", at(c.home).c_str(), 1);
         EXPECT_EQ(toolkit::RGN_IniPath(), at(c.expected));
         toolkit::RGN_WriteIni("Data", "X", "-150");
         EXPECT_EQ(toolkit::RGN_ReadIni("Data", "X"), "-150") << c.expected;
