@@ -285,13 +285,13 @@ void markAsOrnament(const QWidget& form) {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr) return;
     xcb_connection_t* connection = x11->connection();
-    const xcb_window_t window = static_cast<xcb_window_t>(form.winId());
-    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_STATE"),
-                        XCB_ATOM_ATOM, 32, 2, states);
+    static const xcb_atom_t state = atom(connection, "_NET_WM_STATE"),
+                            motif = atom(connection, "_MOTIF_WM_HINTS");
+    static const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                        atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    const auto window = static_cast<xcb_window_t>(form.winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, 2, states);
     const std::uint32_t motifHints[5] = {1 | 2, 4 | 32, 0, 0, 0};  // functions: move, close; no decorations
-    const xcb_atom_t motif = atom(connection, "_MOTIF_WM_HINTS");
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, motifHints);
 }
 

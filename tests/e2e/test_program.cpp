@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <regex>
 
 #include "kavimo.h"
 
@@ -15,10 +14,11 @@ namespace {
 
 // "X,Y" of the settings file.
 std::string savedPlace(const std::string& settings) {
-    std::smatch x, y;
-    std::regex_search(settings, x, std::regex("\\n[Xx]=(-?\\d+)"));
-    std::regex_search(settings, y, std::regex("\\n[Yy]=(-?\\d+)"));
-    return x.str(1) + "," + y.str(1);
+    std::string place[2];
+    for (int i = 0; i < 2; ++i)
+        if (const auto at = settings.find(i == 0 ? "\nX=" : "\nY="); at != settings.npos)
+            place[i] = settings.substr(at + 3, settings.find('\n', at + 1) - at - 3);
+    return place[0] + "," + place[1];
 }
 
 void choose(const Kavimo& kavimo, Point at, std::initializer_list<const char*> keys) {
