@@ -11,10 +11,6 @@
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_UserFunction.h"
 
-static void initProgramResources() {
-    Q_INIT_RESOURCE(program);
-}
-
 namespace menu {
 
 using namespace toolkit;
@@ -38,10 +34,10 @@ frmMenu::frmMenu() : Form("frmMenu"), mpop(QString::fromUtf8("mpop")) {
     m_tc->installEventFilter(this);
 }
 
-// The items' Japanese glyphs come with the program (a few cut from Noto Sans CJK JP), so that the menu reads
-// on a desktop without CJK fonts; the desktop's menu font still draws everything else.
+// The items' Japanese glyphs come with the program (a few cut from Noto Sans CJK JP; the program's resources
+// are loaded with the icon window), so that the menu reads on a desktop without CJK fonts; the desktop's menu
+// font still draws everything else.
 void frmMenu::useJapaneseGlyphs() {
-    initProgramResources();
     const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/kavimo-ja.otf"));
     if (id < 0) return;
     for (QMenu* menu : {&mpop, m_tc}) {

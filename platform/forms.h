@@ -84,9 +84,8 @@ class Window : public QWidget {
     QPoint movePosition() const { return movePosition_; }
     // The move loop took the left button's release.
     void leftReleased() { leftDown_ = false; }
-    // Where the program placed the window, in pixels. The window manager takes no part in placing these
-    // borderless windows, but while it takes a window on it may report a passing place of its own, which
-    // must not become the window's Left and Top.
+    // Where the window is, in pixels: where the program placed it, or where the window manager put it instead
+    // once that place has stayed (a passing place while it maps a window does not count).
     QPoint placedPosition() const { return placed_; }
     void moveTo(QPoint position);
 
@@ -103,12 +102,12 @@ class Window : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    void checkPlace(QPoint real);
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    void checkPlace(QPoint real);
     void setGeometryPixels(int x, int y, int width, int height);
     void clearImage(QImage& image) const;
     void fitImage();
