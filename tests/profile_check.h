@@ -42,7 +42,10 @@ inline bool plain(std::string_view name) {
            });
 }
 
-// The value read into a buffer of `size` characters with guard bytes after it; "\x7F" when a rule broke.
+// What a read gives when a rule broke: a NUL, which no value read can hold (values end at their first NUL).
+inline const std::string kBroken(1, '\0');
+
+// The value read into a buffer of `size` characters with guard bytes after it; kBroken when a rule broke.
 inline std::string read(const std::string& path, const std::string& section, const std::string& key,
                         std::size_t size) {
     std::vector<char> buffer(size + 16, 'Z');
@@ -50,7 +53,7 @@ inline std::string read(const std::string& path, const std::string& section, con
         section.c_str(), key.c_str(), nullptr, buffer.data(), static_cast<std::uint32_t>(size), path);
     const bool kept =
         std::all_of(buffer.begin() + std::ptrdiff_t(size), buffer.end(), [](char c) { return c == 'Z'; });
-    if (!kept || count >= size || buffer[count] != '\0' || std::strlen(buffer.data()) != count) return "\x7F";
+    if (!kept || count >= size || buffer[count] != '\0' || std::strlen(buffer.data()) != count) return kBroken;
     return std::string(buffer.data(), count);
 }
 
@@ -73,7 +76,7 @@ inline std::string check(const std::string& path, std::string_view bytes) {
     for (const auto& section : sections)
         for (const auto& key : keys) {
             before.push_back(read(path, section, key, whole));
-            if (before.back() == "\x7F" || read(path, section, key, 5) != before.back().substr(0, 4))
+            if (before.back() == kBroken || read(path, section, key, 5) != before.back().substr(0, 4))
                 return "a read of [" + section + "] " + key + " broke its buffer";
         }
     if (contentsOf(path) != bytes) return "reading changed the file";
