@@ -135,7 +135,6 @@ void terminate(pid_t pid) {
 
 struct Tracked {
     bool overrideRedirect = false;
-    double created = 0;
     bool viewable = false;
     double viewableAt = 0;
     long pid = -2;  // -2: not read yet
@@ -198,7 +197,6 @@ void handle(const XEvent& e, double at) {
                 const Window w = e.xcreatewindow.window;
                 Tracked t;
                 t.overrideRedirect = e.xcreatewindow.override_redirect != 0;
-                t.created = at;
                 windows[w] = t;
                 XSelectInput(dpy, w, StructureNotifyMask);
                 checkViewable(w, at);  // in case it was mapped before we listened
@@ -284,10 +282,12 @@ Point rootPlace(Window w) {
     return {x, y};
 }
 
-std::vector<Window> shownWindowsOf(pid_t pid, bool overrideRedirect, double createdFrom = 0) {
+// The windows of the process shown now, and last mapped at `shownFrom` or later (a window may be kept hidden
+// and shown again).
+std::vector<Window> shownWindowsOf(pid_t pid, bool overrideRedirect, double shownFrom = 0) {
     std::vector<Window> found;
     for (auto& [w, t] : windows)
-        if (t.pid == pid && t.viewable && t.overrideRedirect == overrideRedirect && t.created >= createdFrom)
+        if (t.pid == pid && t.viewable && t.overrideRedirect == overrideRedirect && t.viewableAt >= shownFrom)
             found.push_back(w);
     return found;
 }

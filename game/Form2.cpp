@@ -11,7 +11,18 @@ using namespace toolkit;
 using platform::IntDiv;
 using platform::True;
 
+// Every puzzle makes and unmakes its pieces: their windows are kept for the next ones.
 Form2::Form2() : Form("Form2"), Picture1(*this, "Picture1") {
+    KeepWindowWhenUnloaded();
+    design();
+}
+
+void Form2::Renew() {
+    static_cast<PieceState&>(*this) = PieceState();
+    design();
+}
+
+void Form2::design() {
     setWidth(600);
     setHeight(435);
     Picture1.setWidth(495);

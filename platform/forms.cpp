@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -65,6 +66,17 @@ std::optional<QPoint> realPlace(const QWidget& window) {
 }  // namespace
 
 // ---- Window ----
+
+class Window::Handling {
+  public:
+    explicit Handling(Window& window) : window_(window) { ++window_.handling_; }
+    ~Handling() { --window_.handling_; }
+    Handling(const Handling&) = delete;
+    Handling& operator=(const Handling&) = delete;
+
+  private:
+    Window& window_;
+};
 
 Window::Window(QWidget* parent) : QWidget(parent) {
     dc_.image = &image_;
@@ -166,6 +178,31 @@ bool Window::ShowsOnAScreen() const {
 
 void Window::PlacedElsewhere(QPoint) {}
 
+void Window::renew() {
+    QCoreApplication::removePostedEvents(this);  // a move handler queued for the old form never runs
+    placeCheck_.stop();
+    asked_.clear();
+    looks_ = 0;
+    seen_.reset();
+    leftPressed_ = leftDown_ = movePending_ = false;
+    pressPosition_.reset();
+    movePosition_ = {};
+    Tag.clear();
+    AutoRedraw = false;
+    backColor_ = kButtonFace;
+    picture_ = Picture();
+    dc_.clip = QRegion();
+    dc_.clipped = false;
+    clearMask();
+    setGeometryPixels(0, 0, 1, 1);
+    clearImage(image_);
+    setEnabled(true);
+    for (Window* child : findChildren<Window*>(Qt::FindDirectChildrenOnly)) {
+        child->renew();
+        child->show();
+    }
+}
+
 // The window manager may put a window elsewhere than asked, and may not say so: the X server is asked where
 // the window is. A place asked for earlier (a request not done yet), or a place not seen at the last look (a
 // window manager may show a window somewhere for a moment while it maps it), is looked at again, for half a
@@ -192,6 +229,7 @@ void Window::checkPlace(QPoint real) {
     seen_.reset();
     const QPoint asked = std::exchange(placed_, real);
     move(real);  // Qt's record, when the window manager did not say
+    const Handling handling(*this);
     PlacedElsewhere(asked);
 }
 
@@ -252,6 +290,7 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
         this,
         [this, button, shift, x, y] {
             movePending_ = false;
+            const Handling handling(*this);
             if (isEnabled()) Form_MouseMove(button, shift, x, y);  // an unloaded form takes no input
         },
         Qt::QueuedConnection);
@@ -262,12 +301,48 @@ void Window::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = leftPressed_ && rect().contains(event->position().toPoint());
     leftPressed_ = leftDown_ = false;
     if (!movePending_) pressPosition_.reset();  // a move handled later still needs the grip
+    const Handling handling(*this);
     if (click) Form_Click();
 }
 
 // ---- Form ----
 
 namespace {
+
+// Forms unloaded with their windows kept for new forms of their kind; none is left at the program's end.
+struct KeptForms {
+    std::vector<Form*> forms;
+    bool inputWaiting = false;  // a form was kept since waiting input was last dropped
+};
+
+KeptForms& keptForms() {
+    static KeptForms kept = [] {
+        qAddPostRoutine([] {
+            for (Form* form : std::exchange(keptForms().forms, {})) delete form;
+        });
+        return KeptForms{};
+    }();
+    return kept;
+}
+
+bool keep(Form& form) {
+    constexpr std::size_t kMostKept = 9;  // the pieces of a 6 x 6 puzzle
+    auto& kept = keptForms();
+    if (kept.forms.size() >= kMostKept) return false;
+    kept.forms.push_back(&form);
+    kept.inputWaiting = true;
+    return true;
+}
+
+// Input the X server sent to a kept window before it was hidden is handled now, while the window is
+// disabled, and so dropped: none of it reaches the form the window is given to next.
+void dropWaitingInput() {
+    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        xcb_connection_t* connection = x11->connection();
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
+    QCoreApplication::processEvents();
+}
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
@@ -350,8 +425,21 @@ bool Unload(Form& form, int unloadMode) {
     forms.erase(std::remove(forms.begin(), forms.end(), &form), forms.end());
     form.setEnabled(false);  // input already on its way to it is dropped
     form.hide();
-    form.deleteLater();  // a handler of this form may still be running
+    if (!form.keepsWindow_ || !keep(form)) form.deleteLater();  // a handler of this form may still be running
     return true;
+}
+
+Form* TakeKeptForm(const std::type_info& kind) {
+    auto& kept = keptForms();
+    if (std::exchange(kept.inputWaiting, false)) dropWaitingInput();
+    const auto free = std::ranges::find_if(
+        kept.forms, [&](const Form* form) { return typeid(*form) == kind && form->handling_ == 0; });
+    if (free == kept.forms.end()) return nullptr;
+    Form& form = **free;
+    kept.forms.erase(free);
+    form.renew();
+    form.Renew();
+    return &form;
 }
 
 // ---- PictureBox ----

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <typeinfo>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,8 @@ inline constexpr int vbRightButton = 2;
 inline constexpr int vbMiddleButton = 4;
 
 inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+
+class Form;
 
 // Colours are &H00BBGGRR values.
 QColor OleColor(std::uint32_t bgr);
@@ -66,6 +69,8 @@ class Window : public QWidget {
     HDC hdc() { return &dc_; }
 
     std::uint32_t BackColor() const { return backColor_; }
+    // A new window's colour: the button face.
+    static constexpr std::uint32_t kButtonFace = 0x8000000F;
     void setBackColor(std::uint32_t bgr);
     // The design-time picture: the background that Cls restores.
     void setPicture(const Picture& picture);
@@ -107,6 +112,14 @@ class Window : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    friend class Form;
+    friend Form* TakeKeptForm(const std::type_info& kind);
+    // Handlers that go on using the window after running other code (which may deal a new puzzle) are
+    // counted while they run.
+    class Handling;
+    // Puts the window back as made, at (0, 0) and 1 pixel square: no picture, outline, place check or input
+    // of its past reaches the form it is given to next.
+    void renew();
     void checkPlace(QPoint real);
     void setGeometryPixels(int x, int y, int width, int height);
     void clearImage(QImage& image) const;
@@ -114,7 +127,7 @@ class Window : public QWidget {
 
     QImage image_;
     DeviceContext dc_;
-    std::uint32_t backColor_ = 0x8000000F;
+    std::uint32_t backColor_ = kButtonFace;
     Picture picture_;
     bool leftPressed_ = false;  // down without a move since: a release is a click
     bool leftDown_ = false;
@@ -126,12 +139,16 @@ class Window : public QWidget {
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;
+    int handling_ = 0;
 };
 
 // A top-level form: borderless, not in the task bar. Loading runs Form_Load; unloading runs
 // Form_QueryUnload and Form_Unload, removes the form from the collection, ends its input and destroys it
 // later, so a form may be unloaded from inside its own handler. A close request unloads it as its close box
 // would (vbFormControlMenu), unless Form_QueryUnload refuses.
+// A kind of form made and unmade with every puzzle keeps its native window instead: the unloaded form is
+// hidden and kept, up to nine, and the next NewForm of its kind gets it renewed, as new, rather than a window
+// made for it (making and unmaking native windows is most of the cost of a deal).
 class Form : public Window {
   public:
     explicit Form(const char* name);
@@ -149,11 +166,17 @@ class Form : public Window {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // For a kind of form whose windows are kept (see above); its constructor says so.
+    void KeepWindowWhenUnloaded() { keepsWindow_ = true; }
+    // Puts the state of the kind of form back as its constructor makes it, for a kept form given out again.
+    virtual void Renew() {}
 
   private:
     friend void Load(Form& form);
     friend bool Unload(Form& form, int unloadMode);
+    friend Form* TakeKeptForm(const std::type_info& kind);
     bool loaded_ = false;
+    bool keepsWindow_ = false;
 };
 
 // A picture box: a child window of a form.
@@ -173,7 +196,11 @@ void Load(Form& form);
 // Returns false when the form refused (Cancel set).
 bool Unload(Form& form, int unloadMode = vbFormCode);
 
-// Creates a form whose lifetime the runtime manages: it is destroyed after it is unloaded.
+// A kept form of the kind, renewed and unloaded, or null when none is free (a form whose handler is still
+// running is not given out).
+Form* TakeKeptForm(const std::type_info& kind);
+
+// Creates a form whose lifetime the runtime manages: it is destroyed after it is unloaded, or kept.
 // A form's default instance: created on first use, and again once the last one is gone (or, when it is wanted
 // loaded, unloaded); loaded too when wanted loaded.
 template <class F>
@@ -181,7 +208,9 @@ F& DefaultInstance(bool loaded);
 
 template <class F, class... Args>
 F& NewForm(Args&&... args) {
-    return *new F(std::forward<Args>(args)...);  // destroyed by Unload
+    if constexpr (sizeof...(Args) == 0)
+        if (Form* kept = TakeKeptForm(typeid(F))) return static_cast<F&>(*kept);
+    return *new F(std::forward<Args>(args)...);  // destroyed or kept by Unload
 }
 
 template <class F>
