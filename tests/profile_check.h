@@ -45,15 +45,17 @@ inline bool plain(std::string_view name) {
 // What a read gives when a rule broke: a NUL, which no value read can hold (values end at their first NUL).
 inline const std::string kBroken(1, '\0');
 
-// The value read into a buffer of `size` characters with guard bytes after it; kBroken when a rule broke.
+// The value read into a buffer of `size` characters with guard bytes after it (511, as the program reads);
+// kBroken when a rule broke.
 inline std::string read(const std::string& path, const std::string& section, const std::string& key,
-                        std::size_t size) {
+                        std::size_t size = 511, const char* fallback = nullptr) {
     std::vector<char> buffer(size + 16, 'Z');
     const auto count = platform::GetPrivateProfileStringA(
-        section.c_str(), key.c_str(), nullptr, buffer.data(), static_cast<std::uint32_t>(size), path);
+        section.c_str(), key.c_str(), fallback, buffer.data(), static_cast<std::uint32_t>(size), path);
     const bool kept =
         std::all_of(buffer.begin() + std::ptrdiff_t(size), buffer.end(), [](char c) { return c == 'Z'; });
-    if (!kept || count >= size || buffer[count] != '\0' || std::strlen(buffer.data()) != count) return kBroken;
+    if (!kept || count >= size || buffer[count] != '\0' || std::strlen(buffer.data()) != count)
+        return kBroken;
     return std::string(buffer.data(), count);
 }
 

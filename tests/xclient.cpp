@@ -99,6 +99,10 @@ bool eventually(const std::function<bool()>& condition, int milliseconds) {
     return true;
 }
 
+bool comesTo(WindowId window, Point place) {
+    return eventually([&] { return placeOf(window).topLeft() == place; });
+}
+
 std::vector<WindowId> windowsOf(int pid, const std::string& role) {
     XSync(display(), False);
     // The window manager's list of the windows it manages in their stacking order, else the windows on the

@@ -27,7 +27,6 @@ struct Point {
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
     Point topLeft() const { return {x, y}; }
-    bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
     bool operator==(const Rect&) const = default;
 };
 
@@ -43,6 +42,8 @@ void setWaiting(std::function<void(int milliseconds)> wait);
 void pause(int milliseconds);
 // Looks until the condition holds; false when the time ran out first.
 bool eventually(const std::function<bool()>& condition, int milliseconds = 5000);
+// Waits until the window stands at the place; false when the time ran out first.
+bool comesTo(WindowId window, Point place);
 
 // The top-level windows of the process in that role (WM_WINDOW_ROLE, the form's name) that the window manager
 // manages (without one, all of them), from the bottom of the stack up.

@@ -10,20 +10,11 @@
 
 #include "../profile_check.h"
 
-namespace {
-
-// A file in a folder of its own, under TMPDIR (which scripts/fuzz points at a folder it removes afterwards).
-std::string scratchFile() {
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = std::string(temporary != nullptr ? temporary : "/tmp") + "/kavimo-fuzz-XXXXXX";
-    if (mkdtemp(folder.data()) == nullptr) std::abort();
-    return folder + "/kavimo.ini";
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = scratchFile();
+    // In TMPDIR (which scripts/fuzz points at a folder it removes afterwards), one file for each process.
+    static const char* folder = std::getenv("TMPDIR");
+    static const std::string file = std::string(folder != nullptr ? folder : "/tmp") + "/kavimo-fuzz-" +
+                                    std::to_string(getpid()) + ".ini";
     const std::string failure =
         profile_check::check(file, std::string_view(reinterpret_cast<const char*>(data), size));
     if (!failure.empty()) {

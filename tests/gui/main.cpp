@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 #include "../xclient.h"
 
@@ -11,12 +11,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // While a test waits for the X server, the program in it goes on.
     xclient::setWaiting([](int milliseconds) {
-        QElapsedTimer timer;
-        timer.start();
-        do {
-            QCoreApplication::processEvents();
-            QThread::msleep(1);
-        } while (timer.elapsed() < milliseconds);
+        QEventLoop waiting;
+        QTimer::singleShot(milliseconds, &waiting, &QEventLoop::quit);
+        waiting.exec();
     });
     const int result = RUN_ALL_TESTS();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // what the last test unloaded

@@ -1,7 +1,6 @@
 // The version window: a fixed dialog centred on the screen above the always-on-top pieces, laid out as
 // designed, closed by OK, Enter or its close box but not by Escape.
 #include <QApplication>
-#include <QKeyEvent>
 
 #include "fixture.h"
 #include "menu/frm_Version.h"
@@ -28,24 +27,20 @@ TEST_F(VersionWindow, OpensCentredAboveThePiecesAsAFixedDialog) {
 }
 
 TEST_F(VersionWindow, OkEnterAndTheCloseBoxCloseItButEscapeDoesNot) {
-    const auto key = [](QWidget& to, int code) {
-        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, code, Qt::NoModifier);
-            QCoreApplication::sendEvent(&to, &event);
-        }
-    };
     const std::function<void(frm_Version&)> closers[] = {
         [](frm_Version& window) { window.Command1.click(); },
-        [&](frm_Version& window) { key(window.Command1, Qt::Key_Return); },
+        [](frm_Version&) { xclient::tapKey("Return"); },
         [](frm_Version& window) { window.close(); },
     };
     for (const auto& close : closers) {
         frm_Version window;
         window.show();
         ASSERT_TRUE(xclient::eventually([&] { return QApplication::focusWidget() == &window.Command1; }));
-        key(window.Command1, Qt::Key_Escape);
+        xclient::tapKey("Escape");
+        xclient::pause(100);
         EXPECT_TRUE(window.isVisible());
         close(window);
-        EXPECT_TRUE(!window.isVisible() && window.result() == QDialog::Accepted);
+        EXPECT_TRUE(xclient::eventually([&] { return !window.isVisible(); }) &&
+                    window.result() == QDialog::Accepted);
     }
 }
