@@ -10,8 +10,8 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
-#include <typeinfo>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
