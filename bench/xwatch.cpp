@@ -41,6 +41,7 @@ namespace {
 
 Display* dpy = nullptr;
 Window root = 0;
+int shapeEventBase = 0;
 Atom netWmPid = 0;
 
 double nowMs() {
@@ -135,7 +136,8 @@ void terminate(pid_t pid) {
 
 struct Tracked {
     bool overrideRedirect = false;
-    bool viewable = false;
+    bool viewable = false;  // mapped, and its outline shows something
+    bool veiled = false;    // its outline shows nothing (a window kept for later)
     double viewableAt = 0;
     long pid = -2;  // -2: not read yet
     Window frame = 0;
@@ -182,7 +184,7 @@ Tracked* clientFor(Window w) {
 
 void checkViewable(Window client, double at) {
     auto it = windows.find(client);
-    if (it == windows.end() || it->second.viewable) return;
+    if (it == windows.end() || it->second.viewable || it->second.veiled) return;
     if (isViewable(client)) {
         it->second.viewable = true;
         it->second.viewableAt = at;
@@ -199,6 +201,7 @@ void handle(const XEvent& e, double at) {
                 t.overrideRedirect = e.xcreatewindow.override_redirect != 0;
                 windows[w] = t;
                 XSelectInput(dpy, w, StructureNotifyMask);
+                XShapeSelectInput(dpy, w, ShapeNotifyMask);
                 checkViewable(w, at);  // in case it was mapped before we listened
             }
             break;
@@ -242,6 +245,15 @@ void handle(const XEvent& e, double at) {
             break;
         }
         default:
+            if (e.type == shapeEventBase + ShapeNotify) {
+                const auto& shape = reinterpret_cast<const XShapeEvent&>(e);
+                auto it = windows.find(shape.window);
+                if (it == windows.end() || shape.kind != ShapeBounding) break;
+                it->second.veiled =
+                    shape.shaped && (shape.x + int(shape.width) <= 0 || shape.y + int(shape.height) <= 0);
+                if (it->second.veiled) it->second.viewable = false;
+                checkViewable(shape.window, at);
+            }
             break;
     }
 }
@@ -541,6 +553,8 @@ int usage() {
 int main(int argc, char** argv) {
     if (argc < 3) return usage();
     dpy = XOpenDisplay(nullptr);
+    int shapeErrorBase = 0;
+    if (dpy != nullptr) XShapeQueryExtension(dpy, &shapeEventBase, &shapeErrorBase);
     if (dpy == nullptr) {
         std::fprintf(stderr, "xwatch: cannot open the display\n");
         return 1;

@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -99,39 +101,40 @@ float Window::Top() const {
     return static_cast<float>(placed_.y() * Screen::TwipsPerPixelY());
 }
 float Window::Width() const {
-    return static_cast<float>(width() * Screen::TwipsPerPixelX());
+    return static_cast<float>(size_.width() * Screen::TwipsPerPixelX());
 }
 float Window::Height() const {
-    return static_cast<float>(height() * Screen::TwipsPerPixelY());
+    return static_cast<float>(size_.height() * Screen::TwipsPerPixelY());
 }
 
 void Window::setLeft(double twips) {
-    setGeometryPixels(toPixels(twips, Screen::TwipsPerPixelX()), placed_.y(), width(), height());
+    setGeometryPixels(toPixels(twips, Screen::TwipsPerPixelX()), placed_.y(), size_.width(), size_.height());
 }
 void Window::setTop(double twips) {
-    setGeometryPixels(placed_.x(), toPixels(twips, Screen::TwipsPerPixelY()), width(), height());
+    setGeometryPixels(placed_.x(), toPixels(twips, Screen::TwipsPerPixelY()), size_.width(), size_.height());
 }
 void Window::setWidth(double twips) {
     setGeometryPixels(placed_.x(), placed_.y(), std::max(0, toPixels(twips, Screen::TwipsPerPixelX())),
-                      height());
+                      size_.height());
 }
 void Window::setHeight(double twips) {
-    setGeometryPixels(placed_.x(), placed_.y(), width(),
+    setGeometryPixels(placed_.x(), placed_.y(), size_.width(),
                       std::max(0, toPixels(twips, Screen::TwipsPerPixelY())));
 }
 
 void Window::setGeometryPixels(int left, int top, int w, int h) {
     moveTo(QPoint(left, top));
-    if (w != width() || h != height()) {
-        resize(w, h);
-        fitImage();  // a hidden window gets no resize event until it is shown
-    }
+    if (QSize(w, h) == size_) return;
+    size_ = QSize(w, h);
+    if (!parked_) resize(size_);  // a parked window is sized when it is shown
+    fitImage();                   // a hidden window gets no resize event until it is shown
 }
 
 void Window::moveTo(QPoint position) {
     placed_ = position;
+    if (parked_) return;  // moved when it is shown: the window manager is spared every step between
     move(position);
-    if (!isWindow() || !isVisible()) return;
+    if (!isWindow() || !Visible()) return;
     asked_.push_back(position);
     looks_ = 0;
     placeCheck_.start();
@@ -173,10 +176,46 @@ void Window::PaintPicture(const Picture& picture, double x, double y, std::uint3
 }
 
 bool Window::ShowsOnAScreen() const {
-    return Screen::ShowsAny(placed_.x(), placed_.y(), width(), height());
+    return Screen::ShowsAny(placed_.x(), placed_.y(), size_.width(), size_.height());
 }
 
 void Window::PlacedElsewhere(QPoint) {}
+
+void Window::setVisible(bool visible) {
+    if (!parked_) return QWidget::setVisible(visible);
+    if (!visible) return;
+    // Shown again: its place, size and outline, then at once its picture, so that nothing of the old one
+    // shows.
+    unpark();
+    repaint();
+}
+
+void Window::setOutline(const QRegion& outline) {
+    outline_ = outline;
+    if (parked_) return;  // given to the window when it is shown
+    outline.isEmpty() ? clearMask() : setMask(outline);
+}
+
+void Window::park() {
+    parked_ = true;
+    setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
+    windowHandle()->setMask(QRegion(-1, -1, 1, 1));  // an outline with no area
+}
+
+void Window::unpark() {
+    parked_ = false;
+    move(placed_);
+    resize(size_);
+    outline_.isEmpty() ? clearMask() : setMask(outline_);
+    windowHandle()->setMask(outline_);  // Qt's own record may not have changed
+    setUpdatesEnabled(true);
+}
+
+void Window::hideParked() {
+    if (!parked_) return;
+    QWidget::setVisible(false);
+    unpark();
+}
 
 void Window::renew() {
     QCoreApplication::removePostedEvents(this);  // a move handler queued for the old form never runs
@@ -193,7 +232,7 @@ void Window::renew() {
     picture_ = Picture();
     dc_.clip = QRegion();
     dc_.clipped = false;
-    clearMask();
+    setOutline(QRegion());
     setGeometryPixels(0, 0, 1, 1);
     clearImage(image_);
     setEnabled(true);
@@ -213,7 +252,7 @@ void Window::moveEvent(QMoveEvent* event) {
 }
 
 void Window::checkPlace(QPoint real) {
-    if (real == placed_ || !isVisible() || !isEnabled()) {
+    if (real == placed_ || !Visible() || !isEnabled()) {
         asked_.clear();
         seen_.reset();
         return;
@@ -239,7 +278,7 @@ void Window::resizeEvent(QResizeEvent*) {
 
 void Window::fitImage() {
     // The persistent image follows the window's size, keeping what was drawn.
-    const QSize size(std::max(1, width()), std::max(1, height()));
+    const QSize size(std::max(1, size_.width()), std::max(1, size_.height()));
     if (image_.size() == size) return;
     QImage grown(size, QImage::Format_RGB32);
     clearImage(grown);
@@ -317,21 +356,10 @@ struct KeptForms {
 
 KeptForms& keptForms() {
     static KeptForms kept = [] {
-        qAddPostRoutine([] {
-            for (Form* form : std::exchange(keptForms().forms, {})) delete form;
-        });
+        qAddPostRoutine(DeleteKeptForms);
         return KeptForms{};
     }();
     return kept;
-}
-
-bool keep(Form& form) {
-    constexpr std::size_t kMostKept = 9;  // the pieces of a 6 x 6 puzzle
-    auto& kept = keptForms();
-    if (kept.forms.size() >= kMostKept) return false;
-    kept.forms.push_back(&form);
-    kept.inputWaiting = true;
-    return true;
 }
 
 // Input the X server sent to a kept window before it was hidden is handled now, while the window is
@@ -371,6 +399,28 @@ void markAsOrnament(const QWidget& form) {
 }
 
 }  // namespace
+
+bool Form::keep(Form& form) {
+    constexpr std::size_t kMostKept = 9;  // the pieces of a 6 x 6 puzzle
+    auto& kept = keptForms();
+    if (kept.forms.size() >= kMostKept) return false;
+    kept.forms.push_back(&form);
+    kept.inputWaiting = true;
+    if (!form.Visible()) return true;
+    form.park();
+    // A parked window that no new form has taken a second later is hidden: the window manager may list it.
+    static QTimer& hideParked = *[] {
+        auto* timer = new QTimer(qApp);
+        timer->setSingleShot(true);
+        timer->setInterval(1000);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            for (Form* parked : keptForms().forms) parked->hideParked();
+        });
+        return timer;
+    }();
+    hideParked.start();
+    return true;
+}
 
 // Titled with the program's name for a person, and named for window-manager rules by its role.
 Form::Form(const char* name) : Window(nullptr) {
@@ -424,9 +474,14 @@ bool Unload(Form& form, int unloadMode) {
     auto& forms = loadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), &form), forms.end());
     form.setEnabled(false);  // input already on its way to it is dropped
+    if (form.keepsWindow_ && Form::keep(form)) return true;
     form.hide();
-    if (!form.keepsWindow_ || !keep(form)) form.deleteLater();  // a handler of this form may still be running
+    form.deleteLater();  // a handler of this form may still be running
     return true;
+}
+
+void DeleteKeptForms() {
+    for (Form* form : std::exchange(keptForms().forms, {})) delete form;
 }
 
 Form* TakeKeptForm(const std::type_info& kind) {

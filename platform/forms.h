@@ -57,7 +57,11 @@ class Window : public QWidget {
     void setHeight(double twips);
 
     // The window's own visibility flag (a picture box on a hidden form still reads True).
-    bool Visible() const { return !isHidden(); }
+    bool Visible() const { return !isHidden() && !parked_; }
+    void setVisible(bool visible) override;
+    // The window's outline (empty: the whole rectangle).
+    const QRegion& Outline() const { return outline_; }
+    void setOutline(const QRegion& outline);
     // Whether some part of the window, where it stands, lies on one of the screens.
     bool ShowsOnAScreen() const;
 
@@ -117,6 +121,11 @@ class Window : public QWidget {
     // Handlers that go on using the window after running other code (which may deal a new puzzle) are
     // counted while they run.
     class Handling;
+    // A kept window stays mapped but shows nothing and takes no input, so that the window manager need not
+    // take it in again when the next form gets it; to the program it is hidden until it is shown.
+    void park();
+    void unpark();
+    void hideParked();
     // Puts the window back as made, at (0, 0) and 1 pixel square: no picture, outline, place check or input
     // of its past reaches the form it is given to next.
     void renew();
@@ -140,6 +149,9 @@ class Window : public QWidget {
     QPoint movePosition_;
     QPoint placed_;
     int handling_ = 0;
+    bool parked_ = false;
+    QSize size_{1, 1};  // as the program sized it
+    QRegion outline_;
 };
 
 // A top-level form: borderless, not in the task bar. Loading runs Form_Load; unloading runs
@@ -175,6 +187,8 @@ class Form : public Window {
     friend void Load(Form& form);
     friend bool Unload(Form& form, int unloadMode);
     friend Form* TakeKeptForm(const std::type_info& kind);
+    // Keeps the unloaded form for a new one, if there is room; its window, if shown, is parked.
+    static bool keep(Form& form);
     bool loaded_ = false;
     bool keepsWindow_ = false;
 };
@@ -199,6 +213,8 @@ bool Unload(Form& form, int unloadMode = vbFormCode);
 // A kept form of the kind, renewed and unloaded, or null when none is free (a form whose handler is still
 // running is not given out).
 Form* TakeKeptForm(const std::type_info& kind);
+// Destroys the kept forms (the program's end does).
+void DeleteKeptForms();
 
 // Creates a form whose lifetime the runtime manages: it is destroyed after it is unloaded, or kept.
 // A form's default instance: created on first use, and again once the last one is gone (or, when it is wanted

@@ -164,14 +164,14 @@ int SelectClipRgn(HDC dc, HRGN region) {
 int SetWindowRgn(HWND window, HRGN region, bool redraw) {
     if (window == nullptr) return 0;
     if (region == 0) {
-        window->clearMask();
+        window->setOutline(QRegion());
     } else {
         auto it = table().objects.find(region);
         if (it == table().objects.end() || !std::holds_alternative<QRegion>(it->second)) return 0;
         const QRegion outline = std::get<QRegion>(it->second);
         table().objects.erase(it);  // the window owns the region from now on
         // An empty mask would show the whole window; an outline with no area shows nothing instead.
-        window->setMask(outline.isEmpty() ? QRegion(-1, -1, 1, 1) : outline);
+        window->setOutline(outline.isEmpty() ? QRegion(-1, -1, 1, 1) : outline);
     }
     if (redraw) window->update();
     return 1;
@@ -180,7 +180,7 @@ int SetWindowRgn(HWND window, HRGN region, bool redraw) {
 int GetWindowRgn(HWND window, HRGN destination) {
     QRegion* target = regionAt(destination);
     if (window == nullptr || target == nullptr) return ERROR;
-    const QRegion outline = window->mask();
+    const QRegion outline = window->Outline();
     if (outline.isEmpty()) return ERROR;  // the window has no outline of its own
     *target = outline;
     return kindOf(outline);
@@ -200,7 +200,7 @@ bool SetWindowPos(HWND window, HWND insertAfter, int, int, int, int, unsigned fl
         }
     }
     if ((flags & SWP_SHOWWINDOW) != 0) window->setVisible(true);
-    if (window->isVisible()) window->raise();
+    if (window->Visible()) window->raise();
     return true;
 }
 

@@ -108,8 +108,9 @@ std::optional<WindowId> Kavimo::waitForIcon() {
 
 std::vector<Piece> Kavimo::pieces() const {
     std::vector<Piece> found;
-    for (WindowId window : windowsOf(pid_, "Form2"))
-        if (isViewable(window)) found.push_back(readPiece(window));
+    for (WindowId window : windowsOf(pid_, "Form2"))  // a window kept for the next piece shows no cell
+        if (Piece piece = readPiece(window); isViewable(window) && !piece.cells.empty())
+            found.push_back(piece);
     return found;
 }
 
@@ -117,8 +118,7 @@ std::vector<Piece> Kavimo::waitForPieces(std::size_t count) const {
     std::vector<Piece> found, before;
     eventually([&] {
         before = std::exchange(found, pieces());
-        return found.size() == count && found == before &&
-               std::ranges::none_of(found, [](const Piece& p) { return p.cells.empty(); });
+        return found.size() == count && found == before;
     });
     return found;
 }

@@ -53,7 +53,7 @@ class Kavimo {
     std::optional<int> waitForExit(int milliseconds = 5000);
 
     std::optional<WindowId> waitForIcon();
-    // The piece windows on the screen, from the bottom of the stack up.
+    // The pieces on the screen, from the bottom of the stack up.
     std::vector<Piece> pieces() const;
     // Waits until that many pieces are on the screen and have stopped moving.
     std::vector<Piece> waitForPieces(std::size_t count) const;

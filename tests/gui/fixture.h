@@ -39,6 +39,7 @@ class WindowTest : public ::testing::Test {
     }
     void TearDown() override {
         toolkit::RGN_UnloadFormsExcept("frmMenu");
+        platform::DeleteKeptForms();  // each test starts as a new program does
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         platform::TestSeams::SetTwipsPerPixel(std::nullopt);
         platform::TestSeams::RecordSleeps(false);

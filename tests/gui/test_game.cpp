@@ -225,7 +225,7 @@ TEST_F(Game, QuitOrClosingTheIconWritesItsPlaceAndEndsButAPieceStays) {
 TEST_F(Game, APieceMovedWhileTheFirstDealShowsItsPiecesIsTestedWithTheProbe) {
     start();
     std::function<void()> dragOnceShown = [&] {  // as a drag handled in the middle of the deal
-        if (Pieces.empty() || !piece(0).isVisible()) return QTimer::singleShot(0, dragOnceShown);
+        if (Pieces.empty() || !piece(0).Visible()) return QTimer::singleShot(0, dragOnceShown);
         IsPuzzleSolved(piece(0));
     };
     QTimer::singleShot(0, dragOnceShown);
@@ -287,6 +287,19 @@ TEST_F(Game, PuzzlesInARowLeaveNothingBehind) {
 #endif
     EXPECT_EQ(platform::TestSeams::RecordedSleeps(),
               std::vector<std::int32_t>(std::size_t(puzzles + 1) / 2, 3000));
+
+    // After a smaller puzzle, the windows kept from the bigger one show nothing, and a moment later are
+    // hidden.
+    menuForm().tc_Click(0);
+    const auto shown = [](bool showingAnything) {
+        return std::ranges::count_if(xclient::windowsOf(getpid(), "Form2"), [&](xclient::WindowId w) {
+            return xclient::isViewable(w) &&
+                   (!showingAnything ||
+                    std::ranges::any_of(xclient::outlineOf(w), [](auto p) { return p.x >= 0 && p.y >= 0; }));
+        });
+    };
+    EXPECT_TRUE(xclient::eventually([&] { return shown(true) == 4; }, 500));
+    EXPECT_TRUE(xclient::eventually([&] { return shown(false) == 4; }));
 }
 
 TEST_F(Game, OnlyTheLeftButtonChoosesAMenuItem) {

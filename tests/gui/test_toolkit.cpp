@@ -96,7 +96,8 @@ TEST_F(Toolkit, ACanvasShowsThePartsDrawnSinceItWasLastApplied) {
 TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
     auto& window = form<Movable>({200, 200, 32, 32});
     window.show();
-    ASSERT_TRUE(xclient::comesTo(window.winId(), {200, 200}) && xclient::isViewable(window.winId()));
+    ASSERT_TRUE(xclient::eventually([&] { return xclient::isViewable(window.winId()); }));
+    ASSERT_TRUE(xclient::comesTo(window.winId(), {200, 200}));
     const struct {
         Point from, to, place;
         bool quick;
