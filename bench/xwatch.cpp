@@ -26,6 +26,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -304,8 +306,17 @@ std::vector<Window> shownWindowsOf(pid_t pid, bool overrideRedirect, double show
     return found;
 }
 
-// The top-most shown window of the process that is not a pop-up.
-Window topWindowOf(pid_t pid) {
+// The last time one of the process's windows was shown since `from`, once `count` of them have been;
+// nothing when they were not within the time.
+std::optional<double> shownSince(pid_t pid, double from, std::size_t count, double timeoutMs) {
+    if (!waitFor([&] { return shownWindowsOf(pid, false, from).size() >= count; }, timeoutMs)) return {};
+    double last = from;
+    for (Window w : shownWindowsOf(pid, false, from)) last = std::max(last, windows[w].viewableAt);
+    return last;
+}
+
+// The top-most shown window of the process that is not a pop-up (and that `wanted` accepts).
+Window topWindowOf(pid_t pid, const std::function<bool(Window)>& wanted = {}) {
     Window rootReturn = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     Window top = 0;
@@ -314,7 +325,8 @@ Window topWindowOf(pid_t pid) {
         Window client = children[i];
         if (auto it = clientOfFrame.find(client); it != clientOfFrame.end()) client = it->second;
         auto t = windows.find(client);
-        if (t != windows.end() && t->second.pid == pid && t->second.viewable && !t->second.overrideRedirect)
+        if (t != windows.end() && t->second.pid == pid && t->second.viewable && !t->second.overrideRedirect &&
+            (!wanted || wanted(client)))
             top = client;
     }
     if (children != nullptr) XFree(children);
@@ -342,6 +354,27 @@ Point pointInside(Window w) {
 void moveTo(Point p) {
     XTestFakeMotionEvent(dpy, -1, p.x, p.y, CurrentTime);
     XFlush(dpy);
+}
+
+// A point of the window's outline where no other window covers it, or nothing.
+std::optional<Point> uncoveredPoint(Window w) {
+    const Point origin = rootPlace(w);
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(dpy, w, ShapeBounding, &count, &ordering);
+    std::optional<Point> found;
+    for (int i = 0; i < count && !found; ++i) {
+        const Point p{origin.x + rects[i].x + rects[i].width / 2,
+                      origin.y + rects[i].y + rects[i].height / 2};
+        moveTo(p);
+        Window rootReturn = 0, child = 0;
+        int x = 0, y = 0, inX = 0, inY = 0;
+        unsigned mask = 0;
+        XQueryPointer(dpy, root, &rootReturn, &child, &x, &y, &inX, &inY, &mask);
+        if (auto it = clientOfFrame.find(child); it != clientOfFrame.end()) child = it->second;
+        if (child == w) found = p;
+    }
+    if (rects != nullptr) XFree(rects);
+    return found;
 }
 void button(unsigned number, bool down) {
     XTestFakeButtonEvent(dpy, number, down ? True : False, CurrentTime);
@@ -527,23 +560,91 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
 
     measureIdle(pid, idleSeconds, "idle_ticks_pieces", "idle_cpu_ms_pieces");
     print("rss_kb_end", static_cast<double>(rssKb(pid)));
+
+    // Solved puzzles, three times: 6 x 6 without turning (タイル数 > 6*6（回転なし）), whose pieces,
+    // unturned, make the block when they all stand at one place. Each, the top-most first, is dragged there;
+    // timed from the release of the last drag to the ninth piece of the next puzzle shown, less the three
+    // seconds of Clear.
+    const Window top = topWindowOf(pid);
+    if (top == 0 || !openMenuAt(pid, pointInside(top))) fail("no menu on a piece", pid);
+    for (const char* k : {"Down", "Right", "Down"}) tapKey(k);
+    const double chosen = nowMs();
+    tapKey("Return");
+    if (!shownSince(pid, chosen, 9, 5000)) fail("no 6 x 6 deal without turning", pid);
+    const Point block{200, 120};
+    const auto atBlock = [&](Window w) {
+        const Point p = rootPlace(w);
+        return p.x == block.x && p.y == block.y;
+    };
+    for (int solved = 0; solved < 3; ++solved) {
+        pause(300);
+        for (int n = 0; n < 9; ++n) {
+            // The top-most piece not in the block yet that can be taken somewhere.
+            std::set<Window> tried;
+            Window piece = 0;
+            std::optional<Point> uncovered;
+            while (!uncovered) {
+                piece = topWindowOf(pid, [&](Window w) { return !atBlock(w) && tried.count(w) == 0; });
+                if (piece == 0) fail("no piece left to put in the block", pid);
+                tried.insert(piece);
+                uncovered = uncoveredPoint(piece);
+            }
+            const Point start = rootPlace(piece), grip = *uncovered;
+            moveTo(grip);
+            pause(30);
+            button(1, true);
+            pause(30);
+            moveTo({grip.x + 3, grip.y + 2});
+            pause(30);
+            moveTo({grip.x + block.x - start.x, grip.y + block.y - start.y});
+            if (!waitFor([&] { return atBlock(piece); }, 2000))
+                fail("a piece did not follow the pointer", pid);
+            pause(50);
+            whenIdle(pid);
+            const double released = nowMs();
+            button(1, false);
+            if (n < 8) {
+                pause(100);
+            } else if (const auto shown = shownSince(pid, released + 3000, 9, 8000)) {
+                print("restart_ms", *shown - released - 3000);
+            } else {
+                fail("no new puzzle after the solved one", pid);
+            }
+        }
+    }
     terminate(pid);
     return 0;
 }
 
-int start(int settleMs, char** argv) {
+// With `click`, the first window (Kavimo's icon) is clicked once the process has settled: timed from the
+// release to the fourth piece shown.
+int start(int settleMs, bool click, char** argv) {
     const pid_t pid = startAndWait(argv);
     const long long ns = cpuNs(pid);
     print("start_cpu_ms", static_cast<double>(ns) / 1e6);
     pause(settleMs);
     print("rss_kb", static_cast<double>(rssKb(pid)));
+    if (click) {
+        const Point at = pointInside(topWindowOf(pid));
+        moveTo(at);
+        pause(30);
+        button(1, true);
+        pause(30);
+        whenIdle(pid);
+        const double released = nowMs();
+        button(1, false);
+        if (const auto shown = shownSince(pid, released, 4, 5000))
+            print("click_deal_ms", *shown - released);
+        else
+            print("error=the click on the icon did not deal four pieces", 0);
+    }
     terminate(pid);
     return 0;
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: xwatch start SETTLE_MS PROGRAM [ARGS...]\n"
+                 "usage: xwatch start SETTLE_MS [--click] PROGRAM [ARGS...]\n"
                  "       xwatch play DEALS DRAGS IDLE_S PROGRAM [ARGS...]\n");
     return 2;
 }
@@ -566,7 +667,8 @@ int main(int argc, char** argv) {
     XSync(dpy, False);
 
     const std::string mode = argv[1];
-    if (mode == "start" && argc >= 4) return start(std::atoi(argv[2]), argv + 3);
+    const bool click = argc >= 5 && std::string(argv[3]) == "--click";
+    if (mode == "start" && argc >= 4) return start(std::atoi(argv[2]), click, argv + 3 + (click ? 1 : 0));
     if (mode == "play" && argc >= 6)
         return play(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv + 5);
     return usage();

@@ -401,7 +401,9 @@ void markAsOrnament(const QWidget& form) {
 }  // namespace
 
 bool Form::keep(Form& form) {
-    constexpr std::size_t kMostKept = 9;  // the pieces of a 6 x 6 puzzle
+    // The pieces of a 6 x 6 puzzle, and the piece whose drag solved the last one: its handler still runs
+    // while the next puzzle is dealt.
+    constexpr std::size_t kMostKept = 10;
     auto& kept = keptForms();
     if (kept.forms.size() >= kMostKept) return false;
     kept.forms.push_back(&form);
@@ -487,11 +489,17 @@ void DeleteKeptForms() {
 Form* TakeKeptForm(const std::type_info& kind) {
     auto& kept = keptForms();
     if (std::exchange(kept.inputWaiting, false)) dropWaitingInput();
-    const auto free = std::ranges::find_if(
-        kept.forms, [&](const Form* form) { return typeid(*form) == kind && form->handling_ == 0; });
-    if (free == kept.forms.end()) return nullptr;
-    Form& form = **free;
-    kept.forms.erase(free);
+    // A parked window first: one that was hidden has to be taken in by the window manager again.
+    const auto free = [&](bool parked) {
+        return std::ranges::find_if(kept.forms, [&](const Form* form) {
+            return typeid(*form) == kind && form->handling_ == 0 && form->parked_ == parked;
+        });
+    };
+    auto found = free(true);
+    if (found == kept.forms.end()) found = free(false);
+    if (found == kept.forms.end()) return nullptr;
+    Form& form = **found;
+    kept.forms.erase(found);
     form.renew();
     form.Renew();
     return &form;

@@ -159,7 +159,7 @@ class Window : public QWidget {
 // later, so a form may be unloaded from inside its own handler. A close request unloads it as its close box
 // would (vbFormControlMenu), unless Form_QueryUnload refuses.
 // A kind of form made and unmade with every puzzle keeps its native window instead: the unloaded form is
-// hidden and kept, up to nine, and the next NewForm of its kind gets it renewed, as new, rather than a window
+// hidden and kept, up to ten, and the next NewForm of its kind gets it renewed, as new, rather than a window
 // made for it (making and unmaking native windows is most of the cost of a deal).
 class Form : public Window {
   public:
