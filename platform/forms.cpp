@@ -352,6 +352,8 @@ namespace {
 struct KeptForms {
     std::vector<Form*> forms;
     bool inputWaiting = false;  // a form was kept since waiting input was last dropped
+    // A parked window that no new form has taken a second later is hidden: the window manager may list it.
+    QTimer* hideParked = nullptr;
 };
 
 KeptForms& keptForms() {
@@ -410,17 +412,15 @@ bool Form::keep(Form& form) {
     kept.inputWaiting = true;
     if (!form.Visible()) return true;
     form.park();
-    // A parked window that no new form has taken a second later is hidden: the window manager may list it.
-    static QTimer& hideParked = *[] {
-        auto* timer = new QTimer(qApp);
-        timer->setSingleShot(true);
-        timer->setInterval(1000);
-        QObject::connect(timer, &QTimer::timeout, [] {
+    if (kept.hideParked == nullptr) {
+        kept.hideParked = new QTimer(qApp);
+        kept.hideParked->setSingleShot(true);
+        kept.hideParked->setInterval(1000);
+        QObject::connect(kept.hideParked, &QTimer::timeout, [] {
             for (Form* parked : keptForms().forms) parked->hideParked();
         });
-        return timer;
-    }();
-    hideParked.start();
+    }
+    kept.hideParked->start();
     return true;
 }
 
@@ -500,6 +500,9 @@ Form* TakeKeptForm(const std::type_info& kind) {
     if (found == kept.forms.end()) return nullptr;
     Form& form = **found;
     kept.forms.erase(found);
+    if (std::ranges::none_of(kept.forms, [](const Form* left) { return left->parked_; }) &&
+        kept.hideParked != nullptr)
+        kept.hideParked->stop();  // nothing left to hide
     form.renew();
     form.Renew();
     return &form;
