@@ -214,10 +214,10 @@ std::string Command() {
 void DoEvents() {
     if (qApp == nullptr) return;
     QCoreApplication::processEvents();
-    // Qt paints on a timer of its own; waiting paints belong to the waiting messages, so they are done now
-    // (the Clear banner must be on the screen before the pause that follows).
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible()) window->repaint();
+    // Waiting paints belong to the waiting messages, so they are done now, those that came in the meantime too
+    // (the Clear banner must be on the screen before the pause that follows); a window with nothing new to
+    // show is not painted again.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
 void Sleep(std::int32_t milliseconds) {
