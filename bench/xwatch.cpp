@@ -384,6 +384,18 @@ void key(const char* name, bool down) {
     XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(name)), down ? True : False, CurrentTime);
     XFlush(dpy);
 }
+// Presses the left button at `grip` and moves it to `to`, held: a small step first hands the window to the
+// program's move loop.
+void pressAndDrag(Point grip, Point to) {
+    moveTo(grip);
+    pause(30);
+    button(1, true);
+    pause(30);
+    moveTo({grip.x + (to.x > grip.x ? 3 : -3), grip.y + (to.y > grip.y ? 2 : -2)});
+    pause(30);
+    moveTo(to);
+}
+
 void tapKey(const char* name) {
     key(name, true);
     pause(20);
@@ -517,13 +529,7 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
         const int sign = i % 2 == 0 ? 1 : -1;
         const Point start = rootPlace(piece), grip = pointInside(piece);
         const Point dragged{start.x + sign * 21, start.y + sign * 13};
-        moveTo(grip);
-        pause(30);
-        button(1, true);
-        pause(30);
-        moveTo({grip.x + sign * 3, grip.y + sign * 2});  // hands the window to the move loop
-        pause(30);
-        moveTo({grip.x + sign * 21, grip.y + sign * 13});
+        pressAndDrag(grip, {grip.x + sign * 21, grip.y + sign * 13});
         if (!waitFor(
                 [&] {
                     const Point p = rootPlace(piece);
@@ -590,13 +596,7 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
                 uncovered = uncoveredPoint(piece);
             }
             const Point start = rootPlace(piece), grip = *uncovered;
-            moveTo(grip);
-            pause(30);
-            button(1, true);
-            pause(30);
-            moveTo({grip.x + 3, grip.y + 2});
-            pause(30);
-            moveTo({grip.x + block.x - start.x, grip.y + block.y - start.y});
+            pressAndDrag(grip, {grip.x + block.x - start.x, grip.y + block.y - start.y});
             if (!waitFor([&] { return atBlock(piece); }, 2000))
                 fail("a piece did not follow the pointer", pid);
             pause(50);

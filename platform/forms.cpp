@@ -49,11 +49,16 @@ QColor OleColor(std::uint32_t bgr) {
 
 namespace {
 
+// The program's connection to the X server; none off X11.
+xcb_connection_t* xcbConnection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 // Where the window really is, as the X server tells; nothing off X11.
 std::optional<QPoint> realPlace(const QWidget& window) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) return std::nullopt;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = xcbConnection();
+    if (connection == nullptr) return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
         connection,
@@ -199,14 +204,14 @@ void Window::setOutline(const QRegion& outline) {
 void Window::park() {
     parked_ = true;
     setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
-    windowHandle()->setMask(QRegion(-1, -1, 1, 1));  // an outline with no area
+    windowHandle()->setMask(kNoArea);
 }
 
 void Window::unpark() {
     parked_ = false;
     move(placed_);
     resize(size_);
-    outline_.isEmpty() ? clearMask() : setMask(outline_);
+    setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
     setUpdatesEnabled(true);
 }
@@ -367,10 +372,8 @@ KeptForms& keptForms() {
 // Input the X server sent to a kept window before it was hidden is handled now, while the window is
 // disabled, and so dropped: none of it reaches the form the window is given to next.
 void dropWaitingInput() {
-    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        xcb_connection_t* connection = x11->connection();
+    if (xcb_connection_t* connection = xcbConnection())
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-    }
     QCoreApplication::processEvents();
 }
 
@@ -387,9 +390,8 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 // in the pager, and of the window manager's commands only moving and closing. Told before each mapping, as a
 // window manager forgets the state of a window it unmaps.
 void markAsOrnament(const QWidget& form) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) return;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = xcbConnection();
+    if (connection == nullptr) return;
     static const xcb_atom_t state = atom(connection, "_NET_WM_STATE"),
                             motif = atom(connection, "_MOTIF_WM_HINTS");
     static const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),

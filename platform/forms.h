@@ -61,6 +61,8 @@ class Window : public QWidget {
     void setVisible(bool visible) override;
     // The window's outline (empty: the whole rectangle).
     const QRegion& Outline() const { return outline_; }
+    // An outline with no area: the window shows nothing and takes no input.
+    inline static const QRegion kNoArea{-1, -1, 1, 1};
     void setOutline(const QRegion& outline);
     // Whether some part of the window, where it stands, lies on one of the screens.
     bool ShowsOnAScreen() const;

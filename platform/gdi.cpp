@@ -171,7 +171,7 @@ int SetWindowRgn(HWND window, HRGN region, bool redraw) {
         const QRegion outline = std::get<QRegion>(it->second);
         table().objects.erase(it);  // the window owns the region from now on
         // An empty mask would show the whole window; an outline with no area shows nothing instead.
-        window->setOutline(outline.isEmpty() ? QRegion(-1, -1, 1, 1) : outline);
+        window->setOutline(outline.isEmpty() ? Window::kNoArea : outline);
     }
     if (redraw) window->update();
     return 1;
