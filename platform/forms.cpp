@@ -443,8 +443,10 @@ Form::~Form() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }
 
+// A window that takes no focus (the icon and the pieces, which read no keys and must not take the keyboard
+// from the player's program) is not given it.
 void Form::SetFocus() {
-    if (isVisible()) activateWindow();
+    if (isVisible() && !windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus)) activateWindow();
 }
 
 void Form::Form_QueryUnload(int&, int) {}

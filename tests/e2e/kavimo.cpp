@@ -55,6 +55,7 @@ Kavimo::Kavimo(const Launch& launch) {
     argv.insert(argv.end(), launch.arguments.begin(), launch.arguments.end());
     if ((pid_ = fork()) != 0) return;
     setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);  // as in a desktop session, where Qt wants one
     for (const auto& [name, value] : launch.environment)
         value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     dup2(open((folder_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);

@@ -163,6 +163,7 @@ TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
     for (const Piece& piece : next)
         EXPECT_TRUE(std::abs(piece.place.x - block.x) <= 128 && std::abs(piece.place.y - block.y) <= 64)
             << piece;
+    EXPECT_EQ(kavimo.errors(), "");  // a game writes nothing to the player's terminal
 }
 
 // The end of the session (log-off, shutdown, a terminal closed, Ctrl+C) is the orderly end; a scaled screen
