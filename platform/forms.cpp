@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -429,7 +430,7 @@ bool Form::keep(Form& form) {
 // Titled with the program's name for a person, and named for window-manager rules by its role.
 Form::Form(const char* name) : Window(nullptr) {
     Name = name;
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Kavimo"));
     setWindowRole(QString::fromUtf8(name));
 }
@@ -443,10 +444,10 @@ Form::~Form() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }
 
-// A window that takes no focus (the icon and the pieces, which read no keys and must not take the keyboard
-// from the player's program) is not given it.
+// Among the program's own windows only: a piece the pointer passes over never takes the keyboard from another
+// program.
 void Form::SetFocus() {
-    if (isVisible() && !windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus)) activateWindow();
+    if (isVisible() && QApplication::activeWindow() != nullptr && !isActiveWindow()) activateWindow();
 }
 
 void Form::Form_QueryUnload(int&, int) {}
