@@ -2,7 +2,6 @@
 
 #include <xcb/xcb.h>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -444,10 +443,8 @@ Form::~Form() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }
 
-// Among the program's own windows only: a piece the pointer passes over never takes the keyboard from another
-// program.
 void Form::SetFocus() {
-    if (isVisible() && QApplication::activeWindow() != nullptr && !isActiveWindow()) activateWindow();
+    if (isVisible() && !isActiveWindow()) activateWindow();
 }
 
 void Form::Form_QueryUnload(int&, int) {}
