@@ -434,8 +434,19 @@ Form::Form(const char* name) : Window(nullptr) {
     setWindowRole(QString::fromUtf8(name));
 }
 
-void Form::showEvent(QShowEvent*) {
-    markAsOrnament(*this);  // the show event comes just before the window is mapped
+void Form::showEvent(QShowEvent* event) {
+    // The program's own show comes just before the window is mapped; a window given back by the window
+    // manager (restored) keeps the state the window manager has for it.
+    if (!event->spontaneous()) markAsOrnament(*this);
+}
+
+// The icon and the pieces are never minimised or maximised, whoever asks the window manager (a pager, a task
+// list's "minimise all"): a piece skipped by the task bar could not be found again, and the puzzle could no
+// longer be solved.
+void Form::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && windowState() != Qt::WindowNoState && isVisible())
+        QTimer::singleShot(0, this, [this] { setWindowState(Qt::WindowNoState); });
+    Window::changeEvent(event);
 }
 
 Form::~Form() {

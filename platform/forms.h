@@ -180,6 +180,7 @@ class Form : public Window {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // For a kind of form whose windows are kept (see above); its constructor says so.
     void KeepWindowWhenUnloaded() { keepsWindow_ = true; }
     // Puts the state of the kind of form back as its constructor makes it, for a kept form given out again.

@@ -203,6 +203,11 @@ void moveWindow(WindowId window, Point to) {
     XSync(display(), False);
 }
 
+void minimise(WindowId window) {
+    XIconifyWindow(display(), window, DefaultScreen(display()));
+    XSync(display(), False);
+}
+
 bool windowManagerRuns() {
     return !property(root(), atom("_NET_SUPPORTING_WM_CHECK")).empty();
 }

@@ -68,6 +68,8 @@ std::vector<std::uint32_t> grab(Rect area);
 Rect screen();
 // Asks for the window to be moved, as another program (a pager, a window manager's rule) would.
 void moveWindow(WindowId window, Point to);
+// Asks the window manager to minimise the window, as a pager would.
+void minimise(WindowId window);
 bool windowManagerRuns();
 
 // A real pointer and keyboard.

@@ -95,6 +95,8 @@ TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
     std::map<WindowId, int> turnsOf;
     std::vector<int> turns;
     ASSERT_TRUE(turnsBack(pieces, 4, turns)) << "the pieces were not cut from one block";
+    minimise(pieces[0].window);  // a pager's request: refused, or undone at once
+    EXPECT_TRUE(eventually([&] { return kavimo.pieces().size() == 4; }));
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const Piece& piece = pieces[i];
         turnsOf[piece.window] = turns[i];
