@@ -204,7 +204,10 @@ bool MakeFolders(const std::string& folder) {
 
 void KeepCommandLine(int argc, char** argv) {
     commandLine.clear();
-    for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
 }
 
 std::string Command() {
