@@ -357,7 +357,8 @@ namespace {
 struct KeptForms {
     std::vector<Form*> forms;
     bool inputWaiting = false;  // a form was kept since waiting input was last dropped
-    // A parked window that no new form has taken a second later is hidden: the window manager may list it.
+    // Parked windows that no new form has taken a second later are hidden, but one: the window manager may
+    // list them.
     QTimer* hideParked = nullptr;
 };
 
@@ -418,8 +419,16 @@ bool Form::keep(Form& form) {
         kept.hideParked = new QTimer(qApp);
         kept.hideParked->setSingleShot(true);
         kept.hideParked->setInterval(1000);
+        // All but one, which stays ready: while a solved puzzle's last piece is still in its handler, the next
+        // puzzle needs one window more than those its pieces leave, and mapping it anew takes the window
+        // manager's time.
         QObject::connect(kept.hideParked, &QTimer::timeout, [] {
-            for (Form* parked : keptForms().forms) parked->hideParked();
+            bool ready = false;
+            for (Form* kept : keptForms().forms) {
+                if (!kept->parked_) continue;
+                if (ready) kept->hideParked();
+                ready = true;
+            }
         });
     }
     kept.hideParked->start();
