@@ -139,7 +139,11 @@ void Window::moveTo(QPoint position) {
     placed_ = position;
     if (parked_) return;  // moved when it is shown: the window manager is spared every step between
     move(position);
-    if (!isWindow() || !Visible()) return;
+    if (!isWindow()) return;
+    if (!Visible()) {  // where it first shows: the X server may still report it after the window has moved on
+        asked_.assign(1, position);
+        return;
+    }
     asked_.push_back(position);
     looks_ = 0;
     placeCheck_.start();
@@ -210,6 +214,7 @@ void Window::park() {
 void Window::unpark() {
     parked_ = false;
     move(placed_);
+    asked_.assign(1, placed_);  // where it first shows, as for a hidden window
     resize(size_);
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
