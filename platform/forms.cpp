@@ -429,9 +429,9 @@ bool Form::keep(Form& form) {
         // manager's time.
         QObject::connect(kept.hideParked, &QTimer::timeout, [] {
             bool ready = false;
-            for (Form* kept : keptForms().forms) {
-                if (!kept->parked_) continue;
-                if (ready) kept->hideParked();
+            for (Form* parked : keptForms().forms) {
+                if (!parked->parked_) continue;
+                if (ready) parked->hideParked();
                 ready = true;
             }
         });
