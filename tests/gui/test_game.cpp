@@ -206,24 +206,6 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
     }
 }
 
-// A busy window manager may leave a window where it was shown for a moment after the program moved it on: that
-// is no place of the window manager's.
-TEST_F(Game, APlaceAskedBeforeTheWindowShowedIsNotTakenForTheWindowManagers) {
-    struct Counted : platform::Form {
-        Counted() : Form("Counted") {}
-        int elsewhere = 0;
-        void PlacedElsewhere(QPoint) override { ++elsewhere; }
-    };
-    auto& window = form<Counted>({200, 200, 32, 32});
-    window.show();
-    window.setLeft(240 * 15);
-    xclient::moveWindow(window.winId(), {200, 200});
-    xclient::pause(150);
-    xclient::moveWindow(window.winId(), {240, 200});
-    xclient::pause(300);
-    EXPECT_EQ(window.elsewhere, 0);
-}
-
 TEST_F(Game, QuitOrClosingTheIconWritesItsPlaceAndEndsButAPieceStays) {
     Form1& icon = start();
     icon.setLeft(-150);
