@@ -212,6 +212,24 @@ bool windowManagerRuns() {
     return !property(root(), atom("_NET_SUPPORTING_WM_CHECK")).empty();
 }
 
+void waitForWindowManager() {
+    const auto supported = property(root(), atom("_NET_SUPPORTED"));
+    if (std::ranges::find(supported, atom("_NET_REQUEST_FRAME_EXTENTS")) == supported.end()) return;
+    // The window manager handles its events in order: once it answers a request made now, it is done with
+    // everything that came before.
+    const ::Window asker = XCreateSimpleWindow(display(), root(), 0, 0, 1, 1, 0, 0, 0);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = asker;
+    request.xclient.message_type = atom("_NET_REQUEST_FRAME_EXTENTS");
+    request.xclient.format = 32;
+    XSendEvent(display(), root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display());
+    eventually([&] { return !property(asker, atom("_NET_FRAME_EXTENTS")).empty(); });
+    XDestroyWindow(display(), asker);
+    XSync(display(), False);
+}
+
 Point pointer(unsigned* buttons) {
     ::Window rootReturn = 0, child = 0;
     int x = 0, y = 0, windowX = 0, windowY = 0;

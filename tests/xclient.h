@@ -71,6 +71,11 @@ void moveWindow(WindowId window, Point to);
 // Asks the window manager to minimise the window, as a pager would.
 void minimise(WindowId window);
 bool windowManagerRuns();
+// Waits until the window manager has dealt with everything that happened on the screen before. A process
+// that ended just now may have had windows numbered as this process's will be; a window manager still taking
+// one of those down clears the state (above the others, out of the task bar) of the new window that has its
+// number.
+void waitForWindowManager();
 
 // A real pointer and keyboard.
 Point pointer(unsigned* buttons = nullptr);  // with the buttons held, as X's mask

@@ -53,6 +53,7 @@ Kavimo::Kavimo(const Launch& launch) {
     if (launch.settings) std::ofstream(folder_ / "kavimo.ini") << *launch.settings;
     std::vector<std::string> argv{(folder_ / "kavimo").string()};
     argv.insert(argv.end(), launch.arguments.begin(), launch.arguments.end());
+    xclient::waitForWindowManager();  // done with the windows of the program before
     if ((pid_ = fork()) != 0) return;
     setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);  // as in a desktop session, where Qt wants one

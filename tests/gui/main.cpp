@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(milliseconds, &waiting, &QEventLoop::quit);
         waiting.exec();
     });
+    xclient::waitForWindowManager();  // done with the windows of the test before
     const int result = RUN_ALL_TESTS();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // what the last test unloaded
     return result;
