@@ -138,13 +138,14 @@ void Window::setGeometryPixels(int left, int top, int w, int h) {
 void Window::moveTo(QPoint position) {
     placed_ = position;
     if (parked_) return;  // moved when it is shown: the window manager is spared every step between
+    const QPoint leaving = pos();
     move(position);
     if (!isWindow()) return;
-    if (!Visible()) {  // where it first shows: the X server may still report it after the window has moved on
-        asked_.assign(1, position);
-        return;
-    }
+    // Until the window manager has done the move, the X server reports the place the window leaves; a hidden
+    // window starts again from where it shows (which the X server may still report after it has moved on).
+    if (asked_.empty() || !Visible()) asked_.assign(1, leaving);
     asked_.push_back(position);
+    if (!Visible()) return;
     looks_ = 0;
     placeCheck_.start();
 }
@@ -213,8 +214,8 @@ void Window::park() {
 
 void Window::unpark() {
     parked_ = false;
+    asked_ = {pos(), placed_};  // where it was parked, and where it first shows, as for a hidden window
     move(placed_);
-    asked_.assign(1, placed_);  // where it first shows, as for a hidden window
     resize(size_);
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
@@ -424,8 +425,8 @@ bool Form::keep(Form& form) {
         kept.hideParked = new QTimer(qApp);
         kept.hideParked->setSingleShot(true);
         kept.hideParked->setInterval(1000);
-        // All but one, which stays ready: while a solved puzzle's last piece is still in its handler, the next
-        // puzzle needs one window more than those its pieces leave, and mapping it anew takes the window
+        // All but one, which stays ready: while a solved puzzle's last piece is still in its handler, the
+        // next puzzle needs one window more than those its pieces leave, and mapping it anew takes the window
         // manager's time.
         QObject::connect(kept.hideParked, &QTimer::timeout, [] {
             bool ready = false;
