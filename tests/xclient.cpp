@@ -213,21 +213,15 @@ bool windowManagerRuns() {
 }
 
 void waitForWindowManager() {
-    const auto supported = property(root(), atom("_NET_SUPPORTED"));
-    if (std::ranges::find(supported, atom("_NET_REQUEST_FRAME_EXTENTS")) == supported.end()) return;
+    const Atom request = atom("_NET_REQUEST_FRAME_EXTENTS");
+    if (std::ranges::count(property(root(), atom("_NET_SUPPORTED")), request) == 0) return;
     // The window manager handles its events in order: once it answers a request made now, it is done with
     // everything that came before.
     const ::Window asker = XCreateSimpleWindow(display(), root(), 0, 0, 1, 1, 0, 0, 0);
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = asker;
-    request.xclient.message_type = atom("_NET_REQUEST_FRAME_EXTENTS");
-    request.xclient.format = 32;
-    XSendEvent(display(), root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display());
+    XEvent message{.xclient = {ClientMessage, 0, False, nullptr, asker, request, 32, {}}};
+    XSendEvent(display(), root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
     eventually([&] { return !property(asker, atom("_NET_FRAME_EXTENTS")).empty(); });
     XDestroyWindow(display(), asker);
-    XSync(display(), False);
 }
 
 Point pointer(unsigned* buttons) {

@@ -150,7 +150,7 @@ TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
         [&] {
             band = grab({block.x, block.y + 8, 32, 10});
             return std::ranges::count(band, 0u) >= 180 &&
-                   std::all_of(band.begin(), band.begin() + 31, [](std::uint32_t p) { return p == 0; });
+                   std::count(band.begin(), band.begin() + 31, 0u) == 31;
         },
         2500))
         << "no Clear across the block";
