@@ -264,7 +264,7 @@ void Window::moveEvent(QMoveEvent* event) {
 
 void Window::checkPlace(QPoint real) {
     if (real == placed_ || !Visible() || !isEnabled()) {
-        asked_.clear();
+        if (real == placed_) asked_.clear();  // a hidden or disabled window may still be reported elsewhere
         seen_.reset();
         return;
     }
