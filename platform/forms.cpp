@@ -214,8 +214,7 @@ void Window::park() {
 
 void Window::unpark() {
     parked_ = false;
-    asked_ = {pos(), placed_};  // where it was parked, and where it first shows, as for a hidden window
-    move(placed_);
+    moveTo(placed_);  // from where it was parked, as any move
     resize(size_);
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed

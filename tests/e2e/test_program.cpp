@@ -148,8 +148,7 @@ TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
     std::vector<std::uint32_t> band;
     EXPECT_TRUE(eventually(
         [&] {
-            band = grab({block.x, block.y + 8, 32, 10});
-            return std::ranges::count(band, 0u) >= 180 &&
+            return std::ranges::count(band = grab({block.x, block.y + 8, 32, 10}), 0u) >= 180 &&
                    std::count(band.begin(), band.begin() + 31, 0u) == 31;
         },
         2500))
