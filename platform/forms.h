@@ -41,6 +41,8 @@ class DeviceContext {
     bool clipped = false;
 };
 
+class WindowManagerTurns;
+
 // What forms and picture boxes share: position and size in twips, visibility, the Tag text, the persistent
 // image (AutoRedraw) with BackColor, Cls and PaintPicture, and the mouse events.
 class Window : public QWidget {
@@ -120,6 +122,7 @@ class Window : public QWidget {
   private:
     friend class Form;
     friend Form* TakeKeptForm(const std::type_info& kind);
+    friend class WindowManagerTurns;
     // Handlers that go on using the window after running other code (which may deal a new puzzle) are
     // counted while they run.
     class Handling;
@@ -132,6 +135,7 @@ class Window : public QWidget {
     // of its past reaches the form it is given to next.
     void renew();
     void checkPlace(QPoint real);
+    void answered();  // by the window manager, to a question asked after a move
     void setGeometryPixels(int x, int y, int width, int height);
     void clearImage(QImage& image) const;
     void fitImage();
@@ -148,6 +152,7 @@ class Window : public QWidget {
                                   // and the place it left
     int looks_ = 0;               // at the X server since the last request
     std::optional<QPoint> seen_;  // where the last look found the window
+    unsigned turn_ = 0;           // the window manager's answer that comes after the last move; 0 until asked
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;
