@@ -179,6 +179,7 @@ Window::Window(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     // A window manager that refuses a place may not say so: after a moment the X server is asked.
+    if (parent == nullptr) windowManagerTurns();  // whether the window manager answers is known early
     placeCheck_.setSingleShot(true);
     placeCheck_.setInterval(50);
     connect(&placeCheck_, &QTimer::timeout, this, [this] {
@@ -228,13 +229,13 @@ void Window::moveTo(QPoint position) {
     const QPoint leaving = pos();
     move(position);
     if (!isWindow()) return;
+    turn_ = 0;  // an answer to a question asked before does not tell of this move
     // Until the window manager has done the move, the X server reports the place the window leaves; a hidden
     // window starts again from where it shows (which the X server may still report after it has moved on).
     if (asked_.empty() || !Visible()) asked_.assign(1, leaving);
     asked_.push_back(position);
     if (!Visible()) return;
     looks_ = 0;
-    turn_ = 0;
     placeCheck_.start();
 }
 
@@ -280,6 +281,7 @@ bool Window::ShowsOnAScreen() const {
 void Window::PlacedElsewhere(QPoint) {}
 
 void Window::setVisible(bool visible) {
+    turn_ = 0;  // nor of the mapping
     if (!parked_) return QWidget::setVisible(visible);
     if (!visible) return;
     // Shown again: its place, size and outline, then at once its picture, so that nothing of the old one
