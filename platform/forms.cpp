@@ -72,81 +72,49 @@ std::optional<QPoint> realPlace(const QWidget& window) {
     return place;
 }
 
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr);
-    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return found;
-}
-
 }  // namespace
 
-// The window manager handles its events in turn: its answer to a question asked after a move comes once it
-// has done the move or refused it, however late it is. The question is the frame extents of a window of the
-// program's own that is never shown, which a window manager that offers them answers each time it is asked.
+// The window manager handles its events in turn: once it has done a request made after a move, it has done
+// the move, or refused it, however late it is. The request is to move a window of the program's own that is
+// never shown, which a window manager does as asked (and the X server at once when none runs); each question
+// moves it to a place of its own, which the X server reports back.
 class WindowManagerTurns : public QAbstractNativeEventFilter {
   public:
     WindowManagerTurns() {
         xcb_connection_t* connection = xcbConnection();
         if (connection == nullptr) return;
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-        request_ = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-        extents_ = atom(connection, "_NET_FRAME_EXTENTS");
-        const xcb_atom_t supported = atom(connection, "_NET_SUPPORTED");
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, screen->root, supported, XCB_ATOM_ATOM, 0, 4096),
-            nullptr);
-        if (reply == nullptr) return;
-        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const bool offered =
-            std::count(atoms, atoms + xcb_get_property_value_length(reply) / 4, request_) > 0;
-        std::free(reply);
-        if (!offered) return;
         asker_ = xcb_generate_id(connection);
-        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, asker_, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
         qApp->installNativeEventFilter(this);
-        ask();  // the first answer tells that this window manager answers
     }
 
-    // The number of the answer that follows everything the program has asked of the X server so far.
+    // The number of the answer that follows everything the program has asked of the X server so far; off
+    // X11, none is waited for.
     unsigned ask() {
         if (asker_ == 0) return 0;
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = asker_;
-        message.type = request_;
-        xcb_connection_t* connection = xcbConnection();
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-        xcb_flush(connection);
-        return ++asked_;
+        ++asked_;
+        const std::uint32_t place[] = {asked_ % kRow, asked_ / kRow % kRow};
+        xcb_configure_window(xcbConnection(), asker_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+        xcb_flush(xcbConnection());
+        return asked_;
     }
-    // Whether this window manager has answered at all (some offer the extents but answer only for their
-    // own windows), and whether it has given the answer numbered.
-    bool answers() const { return answered_ > 0; }
     bool answered(unsigned turn) const { return answered_ >= turn; }
 
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
-        const auto* event = static_cast<const xcb_property_notify_event_t*>(message);
-        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY || event->window != asker_ ||
-            event->atom != extents_)
-            return false;
-        ++answered_;
+        const auto* event = static_cast<const xcb_configure_notify_event_t*>(message);
+        if ((event->response_type & 0x7F) != XCB_CONFIGURE_NOTIFY || event->window != asker_) return false;
+        answered_ = std::max(answered_, static_cast<unsigned>(event->y * kRow + event->x));
         for (QWidget* widget : QApplication::topLevelWidgets())  // the windows waiting for it look again
             if (auto* window = dynamic_cast<Window*>(widget)) window->answered();
         return true;
     }
 
   private:
+    static constexpr unsigned kRow = 16384;  // places along each side, of the X server's coordinates
     xcb_window_t asker_ = 0;
-    xcb_atom_t request_ = XCB_ATOM_NONE, extents_ = XCB_ATOM_NONE;
     unsigned asked_ = 0, answered_ = 0;
 };
 
@@ -179,7 +147,6 @@ Window::Window(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     // A window manager that refuses a place may not say so: after a moment the X server is asked.
-    if (parent == nullptr) windowManagerTurns();  // whether the window manager answers is known early
     placeCheck_.setSingleShot(true);
     placeCheck_.setInterval(50);
     connect(&placeCheck_, &QTimer::timeout, this, [this] {
@@ -226,17 +193,10 @@ void Window::setGeometryPixels(int left, int top, int w, int h) {
 void Window::moveTo(QPoint position) {
     placed_ = position;
     if (parked_) return;  // moved when it is shown: the window manager is spared every step between
-    const QPoint leaving = pos();
     move(position);
     if (!isWindow()) return;
     turn_ = 0;  // an answer to a question asked before does not tell of this move
-    // Until the window manager has done the move, the X server reports the place the window leaves; a hidden
-    // window starts again from where it shows (which the X server may still report after it has moved on).
-    if (asked_.empty() || !Visible()) asked_.assign(1, leaving);
-    asked_.push_back(position);
-    if (!Visible()) return;
-    looks_ = 0;
-    placeCheck_.start();
+    if (Visible()) placeCheck_.start();
 }
 
 void Window::setBackColor(std::uint32_t bgr) {
@@ -320,10 +280,7 @@ void Window::hideParked() {
 void Window::renew() {
     QCoreApplication::removePostedEvents(this);  // a move handler queued for the old form never runs
     placeCheck_.stop();
-    asked_.clear();
-    looks_ = 0;
     turn_ = 0;
-    seen_.reset();
     leftPressed_ = leftDown_ = movePending_ = false;
     pressPosition_.reset();
     movePosition_ = {};
@@ -343,13 +300,10 @@ void Window::renew() {
     }
 }
 
-// The window manager may put a window elsewhere than asked, and may not say so: the X server is asked where
-// the window is. Where it is not where the program put it, the window manager is asked a question after the
-// move, and the place the window has when it answers is its choice. A window manager that does not answer
-// is given time: a place asked for earlier (a request not done yet), or a place not seen at the last look (a
-// window manager may show a window somewhere for a moment while it maps it), is looked at again, for half a
-// second at most; a place that stays is the window manager's. While a drag holds the window, the next step
-// of the drag asks again.
+// The window manager may put a window elsewhere than asked, and may not say so: a while after a move, the X
+// server is asked where the window is. Where it is not where the program put it, the window manager is asked
+// a question, and the place the window has once it answers is the window manager's choice. While a drag holds
+// the window, the next step of the drag asks again.
 void Window::moveEvent(QMoveEvent* event) {
     if (event->spontaneous() && isWindow()) placeCheck_.start();  // the window manager moved it: look
 }
@@ -359,26 +313,9 @@ void Window::answered() {
 }
 
 void Window::checkPlace(QPoint real) {
-    if (real == placed_ || !Visible() || !isEnabled()) {
-        if (real == placed_) asked_.clear();  // a hidden or disabled window may still be reported elsewhere
-        seen_.reset();
-        return;
-    }
-    if (leftDown_) return;
-    WindowManagerTurns& turns = windowManagerTurns();
-    if (turns.answers()) {
-        if (turn_ == 0) turn_ = turns.ask();
-        if (!turns.answered(turn_)) return;  // looked at again when it answers
-    } else {
-        const bool settled = seen_ == real && std::ranges::count(asked_, real) == 0;
-        seen_ = real;
-        if (!settled && ++looks_ < 10) {
-            placeCheck_.start();
-            return;
-        }
-    }
-    asked_.clear();
-    seen_.reset();
+    if (real == placed_ || !Visible() || !isEnabled() || leftDown_) return;
+    if (turn_ == 0) turn_ = windowManagerTurns().ask();
+    if (!windowManagerTurns().answered(turn_)) return;  // looked at again when it answers
     const QPoint asked = std::exchange(placed_, real);
     move(real);  // Qt's record, when the window manager did not say
     const Handling handling(*this);
@@ -484,6 +421,15 @@ void dropWaitingInput() {
     if (xcb_connection_t* connection = xcbConnection())
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     QCoreApplication::processEvents();
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
 }
 
 // The icon and the pieces are desktop ornaments, not application windows: no button in the task bar, no place

@@ -148,11 +148,7 @@ class Window : public QWidget {
     bool leftDown_ = false;
     bool movePending_ = false;
     QTimer placeCheck_;  // a while after the program moved the shown window: did the window manager agree?
-    std::vector<QPoint> asked_;   // the places asked for since the window was last where the program put it,
-                                  // and the place it left
-    int looks_ = 0;               // at the X server since the last request
-    std::optional<QPoint> seen_;  // where the last look found the window
-    unsigned turn_ = 0;           // the window manager's answer that comes after the last move; 0 until asked
+    unsigned turn_ = 0;  // the window manager's answer that comes after the last move; 0 until asked
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;
