@@ -211,7 +211,7 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
     if (const int wm = wmPid != nullptr ? std::atoi(wmPid) : 0; wm > 0) {
         kill(wm, SIGSTOP);
         piece(0).setLeft(480 * 15);
-        xclient::pause(800);  // longer than a window manager that does not answer is given
+        xclient::pause(800);  // the place is looked at, and the window manager asked, meanwhile
         kill(wm, SIGCONT);
         EXPECT_TRUE(xclient::comesTo(piece(0).winId(), {480, 288}));  // not put back where it was
     }
