@@ -41,6 +41,10 @@ bool chooseDisplay() {
         return false;
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The windows are small: their pictures go to the X server inside the requests, which is cheaper than
+    // shared memory, with its segment and round trip to the X server for each window, and a wait before
+    // each painting until the X server has read the last one.
+    if (!set("QT_XCB_NO_MITSHM")) setenv("QT_XCB_NO_MITSHM", "1", 1);
     return true;
 }
 
