@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,6 +90,10 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, asker_, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
         qApp->installNativeEventFilter(this);
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, qApp,
+                         [this] {
+                             if (std::exchange(questionDue_, false)) ask();
+                         });
     }
 
     // The number of the answer that follows everything the program has asked of the X server so far; off
@@ -100,6 +105,14 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
         xcb_configure_window(xcbConnection(), asker_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
         xcb_flush(xcbConnection());
         return asked_;
+    }
+    // The number of the answer that will follow everything the program asks of the X server until it next
+    // waits for events, when the question goes: the windows a deal shows share one, asked after the last of
+    // their moves.
+    unsigned askSoon() {
+        if (asker_ == 0) return 0;
+        questionDue_ = true;
+        return asked_ + 1;
     }
     bool answered(unsigned turn) const { return answered_ >= turn; }
 
@@ -116,6 +129,7 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
     static constexpr unsigned kRow = 16384;  // places along each side, of the X server's coordinates
     xcb_window_t asker_ = 0;
     unsigned asked_ = 0, answered_ = 0;
+    bool questionDue_ = false;
 };
 
 namespace {
@@ -244,20 +258,30 @@ void Window::setVisible(bool visible) {
     turn_ = 0;  // nor of the mapping
     if (!parked_) return QWidget::setVisible(visible);
     if (!visible) return;
-    // Shown again: its place, size and outline, then at once its picture, so that nothing of the old one
-    // shows.
+    // Shown again: its place and size, then at once its picture, so that nothing of the old one shows; its
+    // outline once the window manager has moved it, so that the new picture never shows where the window was
+    // parked (a busy window manager takes tens of milliseconds over the move, which the X server does not
+    // wait for before it gives the window its outline).
     unpark();
     repaint();
+    veiled_ = true;
+    revealTurn_ = windowManagerTurns().askSoon();
+    answered();
+    // A window manager that never answers still gets the window shown, late.
+    QTimer::singleShot(kMostVeiled, this, [this] {
+        if (veiled_) reveal();
+    });
 }
 
 void Window::setOutline(const QRegion& outline) {
     outline_ = outline;
-    if (parked_) return;  // given to the window when it is shown
+    if (parked_ || veiled_) return;  // given to the window when it is shown
     outline.isEmpty() ? clearMask() : setMask(outline);
 }
 
 void Window::park() {
     parked_ = true;
+    veiled_ = false;
     setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
     windowHandle()->setMask(kNoArea);
 }
@@ -266,15 +290,20 @@ void Window::unpark() {
     parked_ = false;
     moveTo(placed_);  // from where it was parked, as any move
     resize(size_);
+    setUpdatesEnabled(true);
+}
+
+void Window::reveal() {
+    veiled_ = false;
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
-    setUpdatesEnabled(true);
 }
 
 void Window::hideParked() {
     if (!parked_) return;
     QWidget::setVisible(false);
     unpark();
+    reveal();
 }
 
 void Window::renew() {
@@ -309,6 +338,7 @@ void Window::moveEvent(QMoveEvent* event) {
 }
 
 void Window::answered() {
+    if (veiled_ && windowManagerTurns().answered(revealTurn_)) reveal();
     if (turn_ != 0 && windowManagerTurns().answered(turn_)) placeCheck_.start();
 }
 

@@ -130,6 +130,9 @@ class Window : public QWidget {
     // take it in again when the next form gets it; to the program it is hidden until it is shown.
     void park();
     void unpark();
+    // A parked window shown again gets its outline once the window manager has answered after its move.
+    void reveal();
+    static constexpr int kMostVeiled = 1000;  // milliseconds, when the window manager does not answer
     void hideParked();
     // Puts the window back as made, at (0, 0) and 1 pixel square: no picture, outline, place check or input
     // of its past reaches the form it is given to next.
@@ -154,7 +157,9 @@ class Window : public QWidget {
     QPoint placed_;
     int handling_ = 0;
     bool parked_ = false;
-    QSize size_{1, 1};  // as the program sized it
+    bool veiled_ = false;      // shown again, its outline waiting for the window manager's answer
+    unsigned revealTurn_ = 0;  // that answer
+    QSize size_{1, 1};         // as the program sized it
     QRegion outline_;
 };
 

@@ -214,6 +214,23 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
         xclient::pause(800);  // the place is looked at, and the window manager asked, meanwhile
         kill(wm, SIGCONT);
         EXPECT_TRUE(xclient::comesTo(piece(0).winId(), {480, 288}));  // not put back where it was
+        // A new puzzle in the kept windows: each shows nothing until the window manager has moved it, then
+        // its piece where the piece goes.
+        kill(wm, SIGSTOP);
+        menuForm().tc_Click(0);
+        const auto showing = [](const Form2& p) {
+            return std::ranges::any_of(xclient::outlineOf(p.winId()), [](auto at) { return at.x >= 0; });
+        };
+        for (int i = 0; i < PieceCount; ++i) EXPECT_FALSE(showing(piece(i))) << i;
+        for (int i = 0; i < PieceCount; ++i)  // late rather than never, should it not answer at all
+            EXPECT_TRUE(xclient::eventually([&] { return showing(piece(i)); })) << i;
+        kill(wm, SIGCONT);
+        for (int i = 0; i < PieceCount; ++i)
+            EXPECT_TRUE(xclient::eventually([&] {
+                const QPoint placed = piece(i).placedPosition();
+                return showing(piece(i)) &&
+                       xclient::placeOf(piece(i).winId()).topLeft() == xclient::Point{placed.x(), placed.y()};
+            })) << i;
     }
 }
 
