@@ -166,6 +166,13 @@ Window::Window(QWidget* parent) : QWidget(parent) {
     connect(&placeCheck_, &QTimer::timeout, this, [this] {
         if (const auto real = realPlace(*this)) checkPlace(*real);
     });
+    // A window shown again shows late rather than never where the window manager does not answer (one
+    // replaced while the question was on its way).
+    revealLate_.setSingleShot(true);
+    revealLate_.setInterval(1000);
+    connect(&revealLate_, &QTimer::timeout, this, [this] {
+        if (veiled_) reveal();
+    });
 }
 
 float Window::Left() const {
@@ -266,11 +273,8 @@ void Window::setVisible(bool visible) {
     repaint();
     veiled_ = true;
     revealTurn_ = windowManagerTurns().askSoon();
+    revealLate_.start();
     answered();
-    // A window manager that never answers still gets the window shown, late.
-    QTimer::singleShot(kMostVeiled, this, [this] {
-        if (veiled_) reveal();
-    });
 }
 
 void Window::setOutline(const QRegion& outline) {
@@ -282,6 +286,7 @@ void Window::setOutline(const QRegion& outline) {
 void Window::park() {
     parked_ = true;
     veiled_ = false;
+    revealLate_.stop();
     setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
     windowHandle()->setMask(kNoArea);
 }
@@ -295,6 +300,7 @@ void Window::unpark() {
 
 void Window::reveal() {
     veiled_ = false;
+    revealLate_.stop();
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
 }

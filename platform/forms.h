@@ -132,7 +132,6 @@ class Window : public QWidget {
     void unpark();
     // A parked window shown again gets its outline once the window manager has answered after its move.
     void reveal();
-    static constexpr int kMostVeiled = 1000;  // milliseconds, when the window manager does not answer
     void hideParked();
     // Puts the window back as made, at (0, 0) and 1 pixel square: no picture, outline, place check or input
     // of its past reaches the form it is given to next.
@@ -151,6 +150,7 @@ class Window : public QWidget {
     bool leftDown_ = false;
     bool movePending_ = false;
     QTimer placeCheck_;  // a while after the program moved the shown window: did the window manager agree?
+    QTimer revealLate_;
     unsigned turn_ = 0;  // the window manager's answer that comes after the last move; 0 until asked
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
