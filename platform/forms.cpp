@@ -265,12 +265,11 @@ void Window::setVisible(bool visible) {
     turn_ = 0;  // nor of the mapping
     if (!parked_) return QWidget::setVisible(visible);
     if (!visible) return;
-    // Shown again: its place and size, then at once its picture, so that nothing of the old one shows; its
-    // outline once the window manager has moved it, so that the new picture never shows where the window was
-    // parked (a busy window manager takes tens of milliseconds over the move, which the X server does not
-    // wait for before it gives the window its outline).
+    // Shown again: its place and size at once; its outline and picture once the window manager has moved it,
+    // so that the new piece never shows where the window was parked (a busy window manager takes tens of
+    // milliseconds over the move, which the X server does not wait for before it gives the window its
+    // outline), and nothing of the old one shows.
     unpark();
-    repaint();
     veiled_ = true;
     revealTurn_ = windowManagerTurns().askSoon();
     revealLate_.start();
@@ -295,7 +294,6 @@ void Window::unpark() {
     parked_ = false;
     moveTo(placed_);  // from where it was parked, as any move
     resize(size_);
-    setUpdatesEnabled(true);
 }
 
 void Window::reveal() {
@@ -303,6 +301,8 @@ void Window::reveal() {
     revealLate_.stop();
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
+    setUpdatesEnabled(true);
+    repaint();  // the X server keeps nothing drawn where a window shows nothing
 }
 
 void Window::hideParked() {

@@ -231,6 +231,16 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
                 return showing(piece(i)) &&
                        xclient::placeOf(piece(i).winId()).topLeft() == xclient::Point{placed.x(), placed.y()};
             })) << i;
+        const Form2& top =
+            piece(int(PieceCount) - 1);  // dealt last, over the others: its picture shows whole
+        EXPECT_TRUE(xclient::eventually([&] {
+            const QPoint at = top.placedPosition();
+            const auto shot = xclient::grab({at.x(), at.y(), top.width(), top.height()});
+            return std::ranges::all_of(xclient::outlineOf(top.winId()), [&](auto p) {
+                return shot[std::size_t(p.y * top.width() + p.x)] ==
+                       (top.image().pixel(p.x, p.y) & 0xFFFFFFu);
+            });
+        }));
     }
 }
 
