@@ -336,8 +336,9 @@ TEST_F(Game, PuzzlesInARowLeaveNothingBehind) {
                     std::ranges::any_of(xclient::outlineOf(w), [](auto p) { return p.x >= 0 && p.y >= 0; }));
         });
     };
-    long most = 0;  // showing anything at once, until the spare windows are hidden
-    EXPECT_TRUE(xclient::eventually([&] { return (most = std::max(most, shown(true))), shown(false) == 5; }));
+    long most = 0;  // showing anything at once, until the new pieces show and the spare windows are hidden
+    EXPECT_TRUE(xclient::eventually(
+        [&] { return (most = std::max(most, shown(true))), shown(false) == 5 && most >= 4; }));
     EXPECT_EQ(most, 4);
 }
 
