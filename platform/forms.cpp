@@ -168,11 +168,9 @@ Window::Window(QWidget* parent) : QWidget(parent) {
     });
     // A window shown again shows late rather than never where the window manager does not answer (one
     // replaced while the question was on its way).
-    revealLate_.setSingleShot(true);
-    revealLate_.setInterval(1000);
-    connect(&revealLate_, &QTimer::timeout, this, [this] {
-        if (veiled_) reveal();
-    });
+    veil_.setSingleShot(true);
+    veil_.setInterval(1000);
+    connect(&veil_, &QTimer::timeout, this, &Window::reveal);
 }
 
 float Window::Left() const {
@@ -270,22 +268,20 @@ void Window::setVisible(bool visible) {
     // milliseconds over the move, which the X server does not wait for before it gives the window its
     // outline), and nothing of the old one shows.
     unpark();
-    veiled_ = true;
     revealTurn_ = windowManagerTurns().askSoon();
-    revealLate_.start();
+    veil_.start();
     answered();
 }
 
 void Window::setOutline(const QRegion& outline) {
     outline_ = outline;
-    if (parked_ || veiled_) return;  // given to the window when it is shown
+    if (parked_ || veil_.isActive()) return;  // given to the window when it is shown
     outline.isEmpty() ? clearMask() : setMask(outline);
 }
 
 void Window::park() {
     parked_ = true;
-    veiled_ = false;
-    revealLate_.stop();
+    veil_.stop();
     setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
     windowHandle()->setMask(kNoArea);
 }
@@ -297,8 +293,7 @@ void Window::unpark() {
 }
 
 void Window::reveal() {
-    veiled_ = false;
-    revealLate_.stop();
+    veil_.stop();
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
     setUpdatesEnabled(true);
@@ -344,7 +339,7 @@ void Window::moveEvent(QMoveEvent* event) {
 }
 
 void Window::answered() {
-    if (veiled_ && windowManagerTurns().answered(revealTurn_)) reveal();
+    if (veil_.isActive() && windowManagerTurns().answered(revealTurn_)) reveal();
     if (turn_ != 0 && windowManagerTurns().answered(turn_)) placeCheck_.start();
 }
 

@@ -150,16 +150,15 @@ class Window : public QWidget {
     bool leftDown_ = false;
     bool movePending_ = false;
     QTimer placeCheck_;  // a while after the program moved the shown window: did the window manager agree?
-    QTimer revealLate_;
-    unsigned turn_ = 0;  // the window manager's answer that comes after the last move; 0 until asked
+    QTimer veil_;  // runs while a window shown again waits, showing nothing, for the window manager's answer
+    unsigned revealTurn_ = 0;  // that answer
+    unsigned turn_ = 0;        // the window manager's answer that comes after the last move; 0 until asked
     std::optional<QPoint> pressPosition_;
     QPoint movePosition_;
     QPoint placed_;
     int handling_ = 0;
     bool parked_ = false;
-    bool veiled_ = false;      // shown again, its outline waiting for the window manager's answer
-    unsigned revealTurn_ = 0;  // that answer
-    QSize size_{1, 1};         // as the program sized it
+    QSize size_{1, 1};  // as the program sized it
     QRegion outline_;
 };
 
