@@ -214,28 +214,25 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
         xclient::pause(800);  // the place is looked at, and the window manager asked, meanwhile
         kill(wm, SIGCONT);
         EXPECT_TRUE(xclient::comesTo(piece(0).winId(), {480, 288}));  // not put back where it was
-        // A new puzzle in the kept windows: each shows nothing until the window manager has moved it, then
-        // its piece where the piece goes.
+        // A new puzzle in the kept windows: each shows nothing until the window manager has moved it (late
+        // rather than never, should it not answer at all), then its piece where the piece goes.
         kill(wm, SIGSTOP);
         menuForm().tc_Click(0);
-        const auto showing = [](const Form2& p) {
-            return std::ranges::any_of(xclient::outlineOf(p.winId()), [](auto at) { return at.x >= 0; });
+        const auto showing = [](const Form2* p) {
+            return std::ranges::any_of(xclient::outlineOf(p->winId()), [](auto at) { return at.x >= 0; });
         };
-        for (int i = 0; i < PieceCount; ++i) EXPECT_FALSE(showing(piece(i))) << i;
-        for (int i = 0; i < PieceCount; ++i)  // late rather than never, should it not answer at all
-            EXPECT_TRUE(xclient::eventually([&] { return showing(piece(i)); })) << i;
+        const auto inPlace = [](const Form2* p) {
+            return xclient::placeOf(p->winId()).topLeft() ==
+                   xclient::Point{p->placedPosition().x(), p->placedPosition().y()};
+        };
+        EXPECT_TRUE(std::ranges::none_of(Pieces, showing));
+        EXPECT_TRUE(xclient::eventually([&] { return std::ranges::all_of(Pieces, showing); }));
         kill(wm, SIGCONT);
-        for (int i = 0; i < PieceCount; ++i)
-            EXPECT_TRUE(xclient::eventually([&] {
-                const QPoint placed = piece(i).placedPosition();
-                return showing(piece(i)) &&
-                       xclient::placeOf(piece(i).winId()).topLeft() == xclient::Point{placed.x(), placed.y()};
-            })) << i;
-        const Form2& top =
-            piece(int(PieceCount) - 1);  // dealt last, over the others: its picture shows whole
+        EXPECT_TRUE(xclient::eventually([&] { return std::ranges::all_of(Pieces, inPlace); }));
+        const Form2& top = *Pieces.back();  // dealt last, over the others: its picture shows whole
         EXPECT_TRUE(xclient::eventually([&] {
-            const QPoint at = top.placedPosition();
-            const auto shot = xclient::grab({at.x(), at.y(), top.width(), top.height()});
+            const auto shot = xclient::grab(
+                {top.placedPosition().x(), top.placedPosition().y(), top.width(), top.height()});
             return std::ranges::all_of(xclient::outlineOf(top.winId()), [&](auto p) {
                 return shot[std::size_t(p.y * top.width() + p.x)] ==
                        (top.image().pixel(p.x, p.y) & 0xFFFFFFu);
