@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <thread>
 
 #include <X11/Xatom.h>
@@ -118,7 +119,13 @@ std::vector<WindowId> windowsOf(int pid, const std::string& role) {
         property(w, atom("WM_WINDOW_ROLE"), &text);
         if (text == role && pidOf(w) == pid) found.push_back(w);
     }
-    if (!stacked) std::ranges::sort(found, {}, stackingLevel);
+    if (!stacked) {  // by one look at the stack: looked at again in each comparison, a window raised meanwhile
+                     // left the sort without an order, and it ran off the end of the list
+        const auto stack = childrenOf(root());
+        std::map<WindowId, long> level;
+        for (WindowId w : found) level[w] = std::ranges::find(stack, topLevelOf(w)) - stack.begin();
+        std::ranges::sort(found, {}, [&](WindowId w) { return level[w]; });
+    }
     return found;
 }
 
@@ -182,6 +189,13 @@ bool hasState(WindowId window, const char* state) {
 int stackingLevel(WindowId window) {
     const auto stack = childrenOf(root());
     return static_cast<int>(std::find(stack.begin(), stack.end(), topLevelOf(window)) - stack.begin());
+}
+
+WindowId focused() {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    return focus;
 }
 
 std::vector<std::uint32_t> grab(Rect area) {

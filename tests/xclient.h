@@ -62,6 +62,8 @@ std::set<Point> outlineOf(WindowId window);
 bool hasState(WindowId window, const char* state);
 // Higher is nearer the player.
 int stackingLevel(WindowId window);
+// The window with the keyboard focus.
+WindowId focused();
 
 // The screen's pixels as 0xRRGGBB, row by row.
 std::vector<std::uint32_t> grab(Rect area);

@@ -1,6 +1,7 @@
 #include "kavimo.h"
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,6 +56,7 @@ Kavimo::Kavimo(const Launch& launch) {
     argv.insert(argv.end(), launch.arguments.begin(), launch.arguments.end());
     xclient::waitForWindowManager();  // done with the windows of the program before
     if ((pid_ = fork()) != 0) return;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // a test that crashes leaves no program behind to hold ctest's output
     setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);  // as in a desktop session, where Qt wants one
     for (const auto& [name, value] : launch.environment)
