@@ -139,6 +139,21 @@ WindowManagerTurns& windowManagerTurns() {
     return turns;
 }
 
+// A window shown is activated, as most window managers do with a new window when they map it, but not with a
+// kept one shown again, nor with a new one they judge late (Mutter, the pieces of a puzzle dealt after a
+// solved one): the player's first press on the top piece then goes to a window with the focus (Mutter takes
+// a press on a window without it for itself, and lost it on a window just shown). Of the windows a deal
+// shows, only the last, on top, once the program waits for events: each is a round trip and the window
+// manager's work.
+void activateSoon(Window& window) {
+    static QPointer<Window> last;
+    static const auto connection =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, qApp, [] {
+            if (last) std::exchange(last, nullptr)->activateWindow();
+        });
+    last = &window;
+}
+
 }  // namespace
 
 // ---- Window ----
@@ -261,6 +276,7 @@ void Window::PlacedElsewhere(QPoint) {}
 
 void Window::setVisible(bool visible) {
     turn_ = 0;  // nor of the mapping
+    if (visible && isWindow() && !Visible()) activateSoon(*this);
     if (!parked_) return QWidget::setVisible(visible);
     if (!visible) return;
     // Shown again: its place and size at once; its outline and picture once the window manager has moved it,

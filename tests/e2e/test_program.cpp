@@ -163,6 +163,8 @@ TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
         },
         10000));
     EXPECT_GE(std::chrono::steady_clock::now() - solved, std::chrono::seconds(2));
+    // The top piece has the focus, as a new window would: the first press on it is the player's.
+    EXPECT_TRUE(eventually([&] { return focused() == next.back().window; })) << next.back();
     for (const Piece& piece : next)
         EXPECT_TRUE(std::abs(piece.place.x - block.x) <= 128 && std::abs(piece.place.y - block.y) <= 64)
             << piece;
