@@ -1,5 +1,6 @@
-// Kavimo: starts the runtime and loads the startup form, the icon window.
+// Kavimo: starts the runtime and loads the startup form, the icon window; the pieces' windows are made ahead.
 #include "game/Form1.h"
+#include "game/Form2.h"
 #include "menu/frmMenu.h"
 #include "platform/application.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
             game::Form1& icon = game::Form1::Instance();
             platform::Load(icon);
             icon.show();
+            platform::MakeKeptForms<game::Form2>();
         },
         [] { platform::Unload(menu::frmMenu::Instance(), platform::vbAppWindows); });
 }

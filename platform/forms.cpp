@@ -118,6 +118,10 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
 
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
         const auto* event = static_cast<const xcb_configure_notify_event_t*>(message);
+        if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
+            mapped(static_cast<const xcb_map_notify_event_t*>(message)->window);
+            return false;
+        }
         if ((event->response_type & 0x7F) != XCB_CONFIGURE_NOTIFY || event->window != asker_) return false;
         answered_ = std::max(answered_, static_cast<unsigned>(event->y * kRow + event->x));
         for (QWidget* widget : QApplication::topLevelWidgets())  // the windows waiting for it look again
@@ -126,6 +130,13 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
     }
 
   private:
+    // A window made ahead is taken in once the window manager has answered a question asked after its
+    // mapping: some place a new window, focus it or move it again then, in their own time.
+    void mapped(xcb_window_t id) {
+        auto* window = dynamic_cast<Window*>(QWidget::find(id));
+        if (window != nullptr && window->takenIn_ == Window::kNotYet) window->takenIn_ = ask();
+    }
+
     static constexpr unsigned kRow = 16384;  // places along each side, of the X server's coordinates
     xcb_window_t asker_ = 0;
     unsigned asked_ = 0, answered_ = 0;
@@ -445,6 +456,10 @@ void Window::mouseReleaseEvent(QMouseEvent* event) {
 
 namespace {
 
+// The pieces of a 6 x 6 puzzle, and the piece whose drag solved the last one: its handler still runs while
+// the next puzzle is dealt.
+constexpr std::size_t kMostKept = 10;
+
 // Forms unloaded with their windows kept for new forms of their kind; none is left at the program's end.
 struct KeptForms {
     std::vector<Form*> forms;
@@ -498,9 +513,6 @@ void markAsOrnament(const QWidget& form) {
 }  // namespace
 
 bool Form::keep(Form& form) {
-    // The pieces of a 6 x 6 puzzle, and the piece whose drag solved the last one: its handler still runs
-    // while the next puzzle is dealt.
-    constexpr std::size_t kMostKept = 10;
     auto& kept = keptForms();
     if (kept.forms.size() >= kMostKept) return false;
     kept.forms.push_back(&form);
@@ -525,6 +537,23 @@ bool Form::keep(Form& form) {
     }
     kept.hideParked->start();
     return true;
+}
+
+void Form::makeKept(Form* (*make)()) {
+    if (xcbConnection() == nullptr) return;  // only the X server tells when a window has been taken in
+    windowManagerTurns();                    // listening for the mappings
+    QTimer::singleShot(0, qApp, [make] {
+        auto& kept = keptForms();
+        while (kept.forms.size() < kMostKept) {
+            Form& form = *make();
+            form.create();
+            form.park();
+            form.setEnabled(false);
+            form.takenIn_ = kNotYet;
+            form.QWidget::setVisible(true);
+            kept.forms.push_back(&form);
+        }
+    });
 }
 
 // Titled with the program's name for a person, and named for window-manager rules by its role.
@@ -606,7 +635,8 @@ Form* TakeKeptForm(const std::type_info& kind) {
     // A parked window first: one that was hidden has to be taken in by the window manager again.
     const auto free = [&](bool parked) {
         return std::ranges::find_if(kept.forms, [&](const Form* form) {
-            return typeid(*form) == kind && form->handling_ == 0 && form->parked_ == parked;
+            return typeid(*form) == kind && form->handling_ == 0 && form->parked_ == parked &&
+                   windowManagerTurns().answered(form->takenIn_);
         });
     };
     auto found = free(true);

@@ -158,6 +158,9 @@ class Window : public QWidget {
     QPoint placed_;
     int handling_ = 0;
     bool parked_ = false;
+    // The window manager's answer after it mapped a window made ahead, which is given out only then.
+    static constexpr unsigned kNotYet = ~0u;  // not mapped yet
+    unsigned takenIn_ = 0;
     QSize size_{1, 1};  // as the program sized it
     QRegion outline_;
 };
@@ -182,6 +185,10 @@ class Form : public Window {
     virtual void Form_Load() {}
     virtual void Form_QueryUnload(int& Cancel, int UnloadMode);
     virtual void Form_Unload(int& Cancel);
+
+    // Makes windows for forms of a kind whose windows are kept, as many as are kept, once the program waits
+    // for events: mapped and parked, as an unloaded form's.
+    static void makeKept(Form* (*make)());
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -222,6 +229,12 @@ bool Unload(Form& form, int unloadMode = vbFormCode);
 // A kept form of the kind, renewed and unloaded, or null when none is free (a form whose handler is still
 // running is not given out).
 Form* TakeKeptForm(const std::type_info& kind);
+// Windows for the forms of a kind, made ahead and kept as the windows of unloaded forms are: the first
+// puzzle's pieces get windows the window manager has already taken in (most of the cost of a new window).
+template <class F>
+void MakeKeptForms() {
+    Form::makeKept([]() -> Form* { return new F(); });
+}
 // Destroys the kept forms (the program's end does).
 void DeleteKeptForms();
 
