@@ -53,6 +53,11 @@ std::vector<::Window> childrenOf(::Window window, ::Window* parent = nullptr) {
     return window;
 }
 
+// The window's level, from the bottom, in a look at the root's children.
+int levelIn(const std::vector<::Window>& stack, ::Window window) {
+    return static_cast<int>(std::ranges::find(stack, topLevelOf(window)) - stack.begin());
+}
+
 // A property's 32-bit items, or its text.
 std::vector<unsigned long> property(::Window window, Atom name, std::string* text = nullptr) {
     Atom type = 0;
@@ -122,8 +127,8 @@ std::vector<WindowId> windowsOf(int pid, const std::string& role) {
     if (!stacked) {  // by one look at the stack: looked at again in each comparison, a window raised meanwhile
                      // left the sort without an order, and it ran off the end of the list
         const auto stack = childrenOf(root());
-        std::map<WindowId, long> level;
-        for (WindowId w : found) level[w] = std::ranges::find(stack, topLevelOf(w)) - stack.begin();
+        std::map<WindowId, int> level;
+        for (WindowId w : found) level[w] = levelIn(stack, w);
         std::ranges::sort(found, {}, [&](WindowId w) { return level[w]; });
     }
     return found;
@@ -187,8 +192,7 @@ bool hasState(WindowId window, const char* state) {
 }
 
 int stackingLevel(WindowId window) {
-    const auto stack = childrenOf(root());
-    return static_cast<int>(std::find(stack.begin(), stack.end(), topLevelOf(window)) - stack.begin());
+    return levelIn(childrenOf(root()), window);
 }
 
 WindowId focused() {
