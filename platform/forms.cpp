@@ -539,7 +539,7 @@ bool Form::keep(Form& form) {
     return true;
 }
 
-void Form::makeKept(Form* (*make)()) {
+void Form::makeKept(const std::function<Form*()>& make) {
     if (xcbConnection() == nullptr) return;  // only the X server tells when a window has been taken in
     windowManagerTurns();                    // listening for the mappings
     QTimer::singleShot(0, qApp, [make] {

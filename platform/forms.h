@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <typeinfo>
@@ -188,7 +189,7 @@ class Form : public Window {
 
     // Makes windows for forms of a kind whose windows are kept, as many as are kept, once the program waits
     // for events: mapped and parked, as an unloaded form's.
-    static void makeKept(Form* (*make)());
+    static void makeKept(const std::function<Form*()>& make);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -231,9 +232,15 @@ bool Unload(Form& form, int unloadMode = vbFormCode);
 Form* TakeKeptForm(const std::type_info& kind);
 // Windows for the forms of a kind, made ahead and kept as the windows of unloaded forms are: the first
 // puzzle's pieces get windows the window manager has already taken in (most of the cost of a new window).
+// `ready` gives each form, before its window is made, what its kind's forms leave to a window they unload
+// (a window's state changed later costs the window manager's work, and the program's waiting for it).
 template <class F>
-void MakeKeptForms() {
-    Form::makeKept([]() -> Form* { return new F(); });
+void MakeKeptForms(void (*ready)(F&)) {
+    Form::makeKept([ready]() -> Form* {
+        F* form = new F();
+        ready(*form);
+        return form;
+    });
 }
 // Destroys the kept forms (the program's end does).
 void DeleteKeptForms();
