@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -229,7 +230,14 @@ void Sleep(std::int32_t milliseconds) {
         if (onRecordedSleep) onRecordedSleep();
         return;
     }
-    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    if (milliseconds <= 0) return;
+    if (qApp == nullptr) return QThread::msleep(static_cast<unsigned long>(milliseconds));
+    // The program waits, but its windows stay painted: the X server asks a window to paint again whatever
+    // becomes visible of it (a piece the window manager moves into place after "Clear" was painted), which a
+    // program asleep would leave wrong for the whole pause. Input waits until the pause is over.
+    QEventLoop pause;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &pause, &QEventLoop::quit);
+    pause.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void Randomize() {
