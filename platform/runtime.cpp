@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "forms.h"
 
@@ -224,6 +225,8 @@ void DoEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
+constexpr std::int32_t kPauseSlept = 10;  // milliseconds
+
 void Sleep(std::int32_t milliseconds) {
     if (recordingSleeps) {
         recordedSleeps.push_back(milliseconds);
@@ -235,9 +238,14 @@ void Sleep(std::int32_t milliseconds) {
     // The program waits, but its windows stay painted: the X server asks a window to paint again whatever
     // becomes visible of it (a piece the window manager moves into place after "Clear" was painted), which a
     // program asleep would leave wrong for the whole pause. Input waits until the pause is over.
-    QEventLoop pause;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &pause, &QEventLoop::quit);
-    pause.exec(QEventLoop::ExcludeUserInputEvents);
+    // The event loop's timer ends late by up to a few milliseconds: the last of them are slept.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    if (milliseconds > kPauseSlept) {
+        QEventLoop pause;
+        QTimer::singleShot(milliseconds - kPauseSlept, Qt::PreciseTimer, &pause, &QEventLoop::quit);
+        pause.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    std::this_thread::sleep_until(end);
 }
 
 void Randomize() {
