@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -233,14 +232,12 @@ void Sleep(std::int32_t milliseconds) {
         if (onRecordedSleep) onRecordedSleep();
         return;
     }
-    if (milliseconds <= 0) return;
-    if (qApp == nullptr) return QThread::msleep(static_cast<unsigned long>(milliseconds));
     // The program waits, but its windows stay painted: the X server asks a window to paint again whatever
     // becomes visible of it (a piece the window manager moves into place after "Clear" was painted), which a
     // program asleep would leave wrong for the whole pause. Input waits until the pause is over.
     // The event loop's timer ends late by up to a few milliseconds: the last of them are slept.
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    if (milliseconds > kPauseSlept) {
+    if (qApp != nullptr && milliseconds > kPauseSlept) {
         QEventLoop pause;
         QTimer::singleShot(milliseconds - kPauseSlept, Qt::PreciseTimer, &pause, &QEventLoop::quit);
         pause.exec(QEventLoop::ExcludeUserInputEvents);
