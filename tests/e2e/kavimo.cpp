@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <utility>
 
@@ -107,6 +108,10 @@ std::optional<WindowId> Kavimo::waitForIcon() {
             if (isViewable(window)) icon = window;
         return icon.has_value();
     });
+    if (!icon)  // what the program and the window manager were doing, for the report
+        std::system(("ps -o pid,stat,wchan:24,etime,args -p " + std::to_string(pid_) +
+                     "; xprop -root _NET_CLIENT_LIST_STACKING; xwininfo -root -tree | grep -v 'has no name'")
+                        .c_str());
     return icon;
 }
 
