@@ -92,7 +92,12 @@ class WindowManagerTurns : public QAbstractNativeEventFilter {
         qApp->installNativeEventFilter(this);
         QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, qApp,
                          [this] {
-                             if (std::exchange(questionDue_, false)) ask();
+                             if (!std::exchange(questionDue_, false)) return;
+                             // The windows shown again get their places first: the question follows them.
+                             for (QWidget* widget : QApplication::topLevelWidgets())
+                                 if (auto* window = dynamic_cast<Window*>(widget); window && window->unsent_)
+                                     window->unpark();
+                             ask();
                          });
     }
 
@@ -231,13 +236,13 @@ void Window::setGeometryPixels(int left, int top, int w, int h) {
     moveTo(QPoint(left, top));
     if (QSize(w, h) == size_) return;
     size_ = QSize(w, h);
-    if (!parked_) resize(size_);  // a parked window is sized when it is shown
-    fitImage();                   // a hidden window gets no resize event until it is shown
+    if (!parked_ && !unsent_) resize(size_);  // a parked window is sized when it is shown
+    fitImage();                               // a hidden window gets no resize event until it is shown
 }
 
 void Window::moveTo(QPoint position) {
     placed_ = position;
-    if (parked_) return;  // moved when it is shown: the window manager is spared every step between
+    if (parked_ || unsent_) return;  // moved when shown: the window manager is spared every step between
     move(position);
     if (!isWindow()) return;
     turn_ = 0;  // an answer to a question asked before does not tell of this move
@@ -290,11 +295,13 @@ void Window::setVisible(bool visible) {
     if (visible && isWindow() && !Visible()) activateSoon(*this);
     if (!parked_) return QWidget::setVisible(visible);
     if (!visible) return;
-    // Shown again: its place and size at once; its outline and picture once the window manager has moved it,
-    // so that the new piece never shows where the window was parked (a busy window manager takes tens of
-    // milliseconds over the move, which the X server does not wait for before it gives the window its
-    // outline), and nothing of the old one shows.
-    unpark();
+    // Shown again: its place and size when the program next waits for events, once for all the moves its
+    // handler makes (a deal places a piece, then snaps it to the grid: each move is the window manager's
+    // work); its outline and picture once the window manager has moved it, so that the new piece never shows
+    // where the window was parked (a busy window manager takes tens of milliseconds over the move, which the
+    // X server does not wait for before it gives the window its outline), and nothing of the old one shows.
+    parked_ = false;
+    unsent_ = true;
     revealTurn_ = windowManagerTurns().askSoon();
     veil_.start();
     answered();
@@ -308,19 +315,21 @@ void Window::setOutline(const QRegion& outline) {
 
 void Window::park() {
     parked_ = true;
+    unsent_ = false;
     veil_.stop();
     setUpdatesEnabled(false);  // nothing of it shows: it is painted once, when it is shown
     windowHandle()->setMask(kNoArea);
 }
 
 void Window::unpark() {
-    parked_ = false;
+    parked_ = unsent_ = false;
     moveTo(placed_);  // from where it was parked, as any move
     resize(size_);
 }
 
 void Window::reveal() {
     veil_.stop();
+    if (unsent_) unpark();  // no question was asked: nothing runs off X11
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
     setUpdatesEnabled(true);

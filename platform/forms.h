@@ -159,6 +159,7 @@ class Window : public QWidget {
     QPoint placed_;
     int handling_ = 0;
     bool parked_ = false;
+    bool unsent_ = false;  // shown again: its place and size go to the X server once, before the question
     // The window manager's answer after it mapped a window made ahead, which is given out only then.
     static constexpr unsigned kNotYet = ~0u;  // not mapped yet
     unsigned takenIn_ = 0;
