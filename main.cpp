@@ -1,5 +1,5 @@
 // Kavimo: starts the runtime and loads the startup form, the icon window; the pieces' windows are made ahead,
-// above other windows as a deal leaves them.
+// above other windows and of the size a deal leaves them.
 #include "game/Form1.h"
 #include "game/Form2.h"
 #include "menu/frmMenu.h"
@@ -13,7 +13,13 @@ int main(int argc, char** argv) {
             game::Form1& icon = game::Form1::Instance();
             platform::Load(icon);
             icon.show();
-            platform::MakeKeptForms<game::Form2>([](game::Form2& piece) { toolkit::SetTopMost(piece, true); });
+            platform::MakeKeptForms<game::Form2>([](game::Form2& piece) {
+                toolkit::SetTopMost(piece, true);
+                // The size of a piece of the first puzzle, 6 x 6 cells of 8 pixels unless the menu is used
+                // first: the window manager resizes a window only when a deal needs another size.
+                piece.setWidth(toolkit::PixelToTwipX(6 * 8));
+                piece.setHeight(toolkit::PixelToTwipY(6 * 8));
+            });
         },
         [] { platform::Unload(menu::frmMenu::Instance(), platform::vbAppWindows); });
 }
