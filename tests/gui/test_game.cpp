@@ -225,7 +225,10 @@ TEST_F(Game, AWindowPutElsewhereByTheWindowManagerIsWhereItIs) {
             return xclient::placeOf(p->winId()).topLeft() ==
                    xclient::Point{p->placedPosition().x(), p->placedPosition().y()};
         };
+        xclient::pause(100);  // the program waits: the windows get their places, and the question goes
         EXPECT_TRUE(std::ranges::none_of(Pieces, showing));
+        EXPECT_TRUE(std::ranges::all_of(
+            Pieces, [](auto p) { return p->geometry().topLeft() == p->placedPosition(); }));
         EXPECT_TRUE(xclient::eventually([&] { return std::ranges::all_of(Pieces, showing); }));
         kill(wm, SIGCONT);
         EXPECT_TRUE(xclient::eventually([&] { return std::ranges::all_of(Pieces, inPlace); }));
