@@ -242,7 +242,7 @@ void Window::setGeometryPixels(int left, int top, int w, int h) {
 
 void Window::moveTo(QPoint position) {
     placed_ = position;
-    if (parked_ || unsent_) return;  // moved when shown: the window manager is spared every step between
+    if (parked_ || unsent_) return;  // moved once, when shown: the window manager is spared every step between
     move(position);
     if (!isWindow()) return;
     turn_ = 0;  // an answer to a question asked before does not tell of this move
@@ -329,7 +329,7 @@ void Window::unpark() {
 
 void Window::reveal() {
     veil_.stop();
-    if (unsent_) unpark();  // no question was asked: nothing runs off X11
+    if (unsent_) unpark();  // off X11 no question is asked: the place goes with the outline
     setOutline(outline_);
     windowHandle()->setMask(outline_);  // Qt's own record may not have changed
     setUpdatesEnabled(true);
