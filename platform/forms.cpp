@@ -414,7 +414,11 @@ void Window::paintEvent(QPaintEvent*) {
 void Window::Form_MouseDown(int, int, float, float) {}
 void Window::Form_MouseMove(int, int, float, float) {}
 
+// A window the program has hidden takes no input: a press the X server sent it just before (a second press on
+// the icon as the deal its click started hides it) would start a move whose release the X server, having
+// ended the press's grab with the window, sends elsewhere.
 void Window::mousePressEvent(QMouseEvent* event) {
+    if (!isVisible()) return;
     if (event->button() == Qt::LeftButton) {
         leftPressed_ = leftDown_ = true;
         pressPosition_ = event->globalPosition().toPoint();
@@ -447,7 +451,7 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
         [this, button, shift, x, y] {
             movePending_ = false;
             const Handling handling(*this);
-            if (isEnabled()) Form_MouseMove(button, shift, x, y);  // an unloaded form takes no input
+            if (isEnabled() && isVisible()) Form_MouseMove(button, shift, x, y);  // nor does an unloaded form
         },
         Qt::QueuedConnection);
 }

@@ -129,6 +129,15 @@ TEST_F(Toolkit, TheMoveFollowsTheRealPointerAndIsNoClick) {
     xclient::click({1021, 765});
     EXPECT_TRUE(xclient::eventually([&] { return window.clicks == 1; }));
     EXPECT_EQ(window.placedPosition(), QPoint(1019, 763));
+    // A press and a move the window had from the X server before the program hid it move nothing: the
+    // release then goes elsewhere, and a move started would wait for it.
+    xclient::press(1);
+    xclient::movePointer({1000, 700});
+    window.hide();
+    xclient::pause(50);
+    xclient::release(1);
+    xclient::pause(50);
+    EXPECT_EQ(window.placedPosition(), QPoint(1019, 763));
 }
 
 // Each fatal message: a box with the program's name, OK only and no icon, then the process ends at once.
