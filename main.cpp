@@ -1,5 +1,5 @@
 // Kavimo: starts the runtime and loads the startup form, the icon window; the pieces' windows are made ahead,
-// above other windows and of the size a deal leaves them.
+// above other windows and as large as a piece of a 6 x 6 puzzle.
 #include "game/Form1.h"
 #include "game/Form2.h"
 #include "menu/frmMenu.h"
@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
             icon.show();
             platform::MakeKeptForms<game::Form2>([](game::Form2& piece) {
                 toolkit::SetTopMost(piece, true);
-                // The size of a piece of the first puzzle, 6 x 6 cells of 8 pixels unless the menu is used
-                // first: the window manager resizes a window only when a deal needs another size.
+                // The size of a piece of a 6 x 6 puzzle, the largest: no deal has to grow them (the window
+                // manager's resizing of nine windows from nothing took longer than the rest of the first deal).
                 piece.setWidth(toolkit::PixelToTwipX(6 * 8));
                 piece.setHeight(toolkit::PixelToTwipY(6 * 8));
             });
