@@ -83,9 +83,13 @@ TEST(Monkey, RandomPointerActionsLeaveEveryPieceWholeOnTheGrid) {
             action << "move to " << at;
         } else if (onTheProgram(at)) {
             action << "right click and Escape at " << at;
-            if (!kavimo.openMenuAt(at)) faults = "no menu";
-            tapKey("Escape");
-            if (!eventually([&] { return !popupOf(kavimo.pid()); })) faults = "Escape left the menu open";
+            // No menu is no fault by itself: after a press on the bare desktop Mutter may hold the pointer,
+            // and its next press goes to Mutter. A piece that a missed release left moving with the pointer
+            // shows at the next look.
+            if (kavimo.openMenuAt(at)) {
+                tapKey("Escape");
+                if (!eventually([&] { return !popupOf(kavimo.pid()); })) faults = "Escape left the menu open";
+            }
         }
         last = (last.size() > 600 ? last.substr(last.size() - 600) : last) + "\n  " + action.str();
         ASSERT_EQ(faults, "") << "at action " << done + 1 << "; the last actions:" << last;
