@@ -451,7 +451,7 @@ void Window::mouseMoveEvent(QMouseEvent* event) {
         [this, button, shift, x, y] {
             movePending_ = false;
             const Handling handling(*this);
-            if (isEnabled() && isVisible()) Form_MouseMove(button, shift, x, y);  // nor does an unloaded form
+            if (isEnabled() && isVisible()) Form_MouseMove(button, shift, x, y);  // nor unloaded, nor hidden
         },
         Qt::QueuedConnection);
 }

@@ -81,7 +81,9 @@ TEST(Monkey, RandomPointerActionsLeaveEveryPieceWholeOnTheGrid) {
         } else if (roll < 97) {
             movePointer(at);
             action << "move to " << at;
-        } else if (onTheProgram(at)) {
+        } else if (!onTheProgram(at)) {
+            action << "no right click at " << at << ": nothing of the program there";
+        } else {
             action << "right click and Escape at " << at;
             // No menu is no fault by itself: after a press on the bare desktop Mutter may hold the pointer,
             // and its next press goes to Mutter. A piece that a missed release left moving with the pointer
