@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStringList>
+#include <QTimer>
 #include <QWindow>
 
 #include "toolkit/mod_RGN_UserFunction.h"
@@ -142,6 +143,14 @@ void frm_Version::centreOnScreen() {
     const QPoint client(screen.x() + (screen.width() - outer.width()) / 2 + frame.left(),
                         screen.y() + (screen.height() - outer.height()) / 2 + frame.top());
     setGeometry(QRect(client, size()));
+}
+
+// A fixed dialog has no minimise box. A window manager that minimises it anyway (openbox offers to) gets it
+// back at once: minimised, it would hold every other window of the program with nothing left to click.
+void frm_Version::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QTimer::singleShot(0, this, [this] { setWindowState(windowState() & ~Qt::WindowMinimized); });
+    QDialog::changeEvent(event);
 }
 
 void frm_Version::showEvent(QShowEvent* event) {
