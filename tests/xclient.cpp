@@ -223,7 +223,7 @@ void moveWindow(WindowId window, Point to) {
 
 void minimise(WindowId window) {
     XIconifyWindow(display(), window, DefaultScreen(display()));
-    XSync(display(), False);
+    waitForWindowManager();  // it has minimised the window, or refused
 }
 
 bool windowManagerRuns() {

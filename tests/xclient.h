@@ -70,7 +70,7 @@ std::vector<std::uint32_t> grab(Rect area);
 Rect screen();
 // Asks for the window to be moved, as another program (a pager, a window manager's rule) would.
 void moveWindow(WindowId window, Point to);
-// Asks the window manager to minimise the window, as a pager would.
+// Asks the window manager to minimise the window, as a pager would, and waits until it has done so or refused.
 void minimise(WindowId window);
 bool windowManagerRuns();
 // Waits until the window manager has dealt with everything that happened on the screen before. A process

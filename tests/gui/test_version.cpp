@@ -25,7 +25,6 @@ TEST_F(VersionWindow, OpensCentredAboveThePiecesAsAFixedDialog) {
                xclient::stackingLevel(id) > xclient::stackingLevel(piece.winId());
     })) << xclient::frameOf(id) << " level " << xclient::stackingLevel(id);
     xclient::minimise(id);  // it has no minimise box, whatever the window manager offers (openbox does)
-    xclient::pause(300);
     EXPECT_TRUE(xclient::eventually([&] { return xclient::isViewable(id); }));
 }
 
