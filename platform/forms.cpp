@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -58,7 +59,19 @@ xcb_connection_t* xcbConnection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-// Where the window really is, as the X server tells; nothing off X11.
+// The X server counts the screen's own pixels; the program, as Qt, pixels scaled to the desktop's setting
+// (one to two where the desktop doubles everything). As in Qt, each monitor keeps its top-left corner.
+QPoint scaledDown(QPoint native, const QWidget& window) {
+    const QScreen* screen = window.screen();
+    for (const QScreen* each : QGuiApplication::screens())
+        if (QRect(each->geometry().topLeft(), each->geometry().size() * each->devicePixelRatio())
+                .contains(native))
+            screen = each;
+    const QPoint corner = screen->geometry().topLeft();
+    return corner + (QPointF(native - corner) / screen->devicePixelRatio()).toPoint();
+}
+
+// Where the window really is, as the X server tells, in the program's pixels; nothing off X11.
 std::optional<QPoint> realPlace(const QWidget& window) {
     xcb_connection_t* connection = xcbConnection();
     if (connection == nullptr) return std::nullopt;
@@ -70,7 +83,7 @@ std::optional<QPoint> realPlace(const QWidget& window) {
     if (reply == nullptr) return std::nullopt;
     const QPoint place(reply->dst_x, reply->dst_y);
     std::free(reply);
-    return place;
+    return scaledDown(place, window);
 }
 
 }  // namespace

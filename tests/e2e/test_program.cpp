@@ -85,6 +85,15 @@ TEST(Program, StartsInTheMiddleAndAgainWhereItWasLeft) {
     EXPECT_EQ(placeOf(*icon), (Rect{203, 171, 32, 32}));
 }
 
+TEST(Program, StaysWhereItIsOnADesktopScaledTwice) {  // everything twice as large, as at 200 %
+    Kavimo kavimo({{}, {}, {{"QT_SCALE_FACTOR", "2"}}});
+    ASSERT_TRUE(kavimo.waitForIcon()) << kavimo.errors();
+    click({512, 384});
+    ASSERT_EQ(kavimo.waitForPieces(4).size(), 4u);
+    pause(500);  // the program looks where its windows really are a moment after it moves them
+    for (const Piece& piece : kavimo.pieces()) EXPECT_LE(piece.place.x, 720) << piece;  // the icon at 240, and 120 right of it, doubled
+}
+
 TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
     Kavimo kavimo;
     const auto icon = kavimo.waitForIcon();
