@@ -531,6 +531,9 @@ void markAsOrnament(const QWidget& form) {
     static const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                         atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
     const auto window = static_cast<xcb_window_t>(form.winId());
+    // On a scaled desktop Qt gives the window manager the unset base size scaled, a negative one: fluxbox
+    // made windows 65534 pixels wide of it, and the program hung painting them. The base is nothing.
+    form.windowHandle()->setBaseSize(QSize(0, 0));
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, 2, states);
     const std::uint32_t motifHints[5] = {1 | 2, 4 | 32, 0, 0, 0};  // functions: move, close; no decorations
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, motifHints);
