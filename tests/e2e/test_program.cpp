@@ -91,7 +91,7 @@ TEST(Program, StaysWhereItIsOnADesktopScaledTwice) {  // everything twice as lar
     click({512, 384});
     ASSERT_EQ(kavimo.waitForPieces(4).size(), 4u);
     pause(500);  // the program looks where its windows really are a moment after it moves them
-    for (const Piece& piece : kavimo.pieces()) EXPECT_LE(piece.place.x, 720) << piece;  // the icon at 240, and 120 right of it, doubled
+    for (const Piece& piece : kavimo.pieces()) EXPECT_LE(piece.place.x, 720) << piece;  // (240 + 120) x 2
 }
 
 TEST(Program, AGameFromTheDealToClearAndTheNextDeal) {
