@@ -88,8 +88,9 @@ TEST(Program, StartsInTheMiddleAndAgainWhereItWasLeft) {
 TEST(Program, StaysWhereItIsOnADesktopScaledTwice) {  // everything twice as large, as at 200 %
     Kavimo kavimo({{}, {}, {{"QT_SCALE_FACTOR", "2"}}});
     ASSERT_TRUE(kavimo.waitForIcon()) << kavimo.errors();
-    click({512, 384});
-    ASSERT_EQ(kavimo.waitForPieces(4).size(), 4u);
+    // The deal is not what this test is about: a click that deals nothing within 5 s (twice in some thirty
+    // runs of the whole suite here, never alone) is made again.
+    ASSERT_TRUE(eventually([&] { return click({512, 384}), kavimo.waitForPieces(4).size() == 4; }, 11000));
     pause(500);  // the program looks where its windows really are a moment after it moves them
     for (const Piece& piece : kavimo.pieces()) EXPECT_LE(piece.place.x, 720) << piece;  // (240 + 120) x 2
 }
