@@ -194,6 +194,16 @@ void checkViewable(Window client, double at) {
     }
 }
 
+// Whether the window's outline shows nothing now: a program may shape a window before we listen to it.
+bool showsNothing(Window w) {
+    Bool shaped = False, clipShaped = False;
+    int x = 0, y = 0, clipX = 0, clipY = 0;
+    unsigned width = 0, height = 0, clipWidth = 0, clipHeight = 0;
+    return XShapeQueryExtents(dpy, w, &shaped, &x, &y, &width, &height, &clipShaped, &clipX, &clipY, &clipWidth,
+                              &clipHeight) != 0 &&
+           shaped && (x + int(width) <= 0 || y + int(height) <= 0);
+}
+
 void handle(const XEvent& e, double at) {
     switch (e.type) {
         case CreateNotify:
@@ -204,6 +214,7 @@ void handle(const XEvent& e, double at) {
                 windows[w] = t;
                 XSelectInput(dpy, w, StructureNotifyMask);
                 XShapeSelectInput(dpy, w, ShapeNotifyMask);
+                windows[w].veiled = showsNothing(w);
                 checkViewable(w, at);  // in case it was mapped before we listened
             }
             break;
@@ -456,13 +467,17 @@ void measureIdle(pid_t pid, int seconds, const char* ticksKey, const char* nsKey
     print(nsKey, static_cast<double>(cpuNs(pid) - ns0) / 1e6);
 }
 
-bool openMenuAt(pid_t pid, Point at) {
+// The menu opens on the press of the right button: shownMs is from the press to the menu shown.
+bool openMenuAt(pid_t pid, Point at, double* shownMs = nullptr) {
     moveTo(at);
     pause(30);
+    const double t0 = nowMs();
     button(3, true);
     pause(30);
     button(3, false);
-    return waitFor([&] { return !shownWindowsOf(pid, true).empty(); }, 3000);
+    if (!waitFor([&] { return !shownWindowsOf(pid, true).empty(); }, 3000)) return false;
+    if (shownMs != nullptr) *shownMs = windows[shownWindowsOf(pid, true).front()].viewableAt - t0;
+    return true;
 }
 
 // タイル数 > 6*6 from the open menu; the deal starts on the press of Return. Returns false when nine new
@@ -496,7 +511,9 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
     const Window icon = topWindowOf(pid);
     if (icon == 0) fail("no icon", pid);
     const Point iconAt = rootPlace(icon);
-    if (!openMenuAt(pid, {iconAt.x + 16, iconAt.y + 16})) fail("no menu on the icon", pid);
+    double menuMs = 0;
+    if (!openMenuAt(pid, {iconAt.x + 16, iconAt.y + 16}, &menuMs)) fail("no menu on the icon", pid);
+    print("first_menu_ms", menuMs);
     double shownMs = 0, cpuMs = 0;
     long ticks = 0;
     if (!chooseSixBySix(pid, shownMs, cpuMs, ticks))
@@ -508,7 +525,8 @@ int play(int deals, int drags, int idleSeconds, char** argv) {
     const auto [user0, system0] = userAndSystemTicks(pid);
     for (int i = 0; i < deals; ++i) {
         const Window top = topWindowOf(pid);
-        if (top == 0 || !openMenuAt(pid, pointInside(top))) fail("no menu on a piece", pid);
+        if (top == 0 || !openMenuAt(pid, pointInside(top), &menuMs)) fail("no menu on a piece", pid);
+        print("menu_ms", menuMs);
         if (!chooseSixBySix(pid, shownMs, cpuMs, ticks)) fail("a 6 x 6 deal did not show nine pieces", pid);
         print("deal_ms", shownMs);
         print("deal_cpu_ms", cpuMs);
