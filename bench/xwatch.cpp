@@ -199,8 +199,8 @@ bool showsNothing(Window w) {
     Bool shaped = False, clipShaped = False;
     int x = 0, y = 0, clipX = 0, clipY = 0;
     unsigned width = 0, height = 0, clipWidth = 0, clipHeight = 0;
-    return XShapeQueryExtents(dpy, w, &shaped, &x, &y, &width, &height, &clipShaped, &clipX, &clipY, &clipWidth,
-                              &clipHeight) != 0 &&
+    return XShapeQueryExtents(dpy, w, &shaped, &x, &y, &width, &height, &clipShaped, &clipX, &clipY,
+                              &clipWidth, &clipHeight) != 0 &&
            shaped && (x + int(width) <= 0 || y + int(height) <= 0);
 }
 
