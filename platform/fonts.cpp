@@ -13,10 +13,6 @@ QByteArray xmlText(QByteArray text) {
     return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;");
 }
 
-QStringList familiesOf(const QFont& font) {
-    return font.families().isEmpty() ? QStringList{font.family()} : font.families();
-}
-
 // The names of the installed families, as Qt compares them.
 QSet<QString> installedFamilies(FcConfig* config) {
     QSet<QString> names;
@@ -32,7 +28,7 @@ QSet<QString> installedFamilies(FcConfig* config) {
 // The family fontconfig gives a font none of whose families is installed: what its style hint falls back to.
 QByteArray fallbackFor(FcConfig* config, const QFont& font) {
     FcPattern* pattern = FcPatternCreate();
-    for (const QString& family : familiesOf(font))
+    for (const QString& family : font.families().isEmpty() ? QStringList{font.family()} : font.families())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.toUtf8().constData()));
     FcPatternAddString(
         pattern, FC_FAMILY,
@@ -59,17 +55,9 @@ void UseOnlyFontsFor(const QList<QFont>& fonts) {
     if (config == nullptr) return;
     const QSet<QString> installed = installedFamilies(config);
     QSet<QByteArray> used;
-    QSet<QString> seen;  // the desktop's fonts of the menu, the labels and the button are mostly one
     for (const QFont& font : fonts) {
-        const QString key = QStringLiteral("%1/%2/%3/%4")
-                                .arg(familiesOf(font).join(','))
-                                .arg(font.bold())
-                                .arg(font.italic())
-                                .arg(font.styleHint());
-        if (seen.contains(key)) continue;
-        seen.insert(key);
         QByteArray family;
-        for (const QString& name : familiesOf(font))
+        for (const QString& name : font.families().isEmpty() ? QStringList{font.family()} : font.families())
             if (installed.contains(name.toCaseFolded())) {
                 family = name.toUtf8();  // Qt takes the first of the list that is installed
                 break;
