@@ -1,6 +1,5 @@
 #include "frmMenu.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QFontDatabase>
 #include <QMouseEvent>
@@ -8,7 +7,6 @@
 #include "frm_Version.h"
 #include "game/Form1.h"
 #include "game/Module1.h"
-#include "platform/fonts.h"
 #include "platform/numbers.h"
 #include "platform/runtime.h"
 #include "toolkit/mod_RGN_UserFunction.h"
@@ -36,13 +34,10 @@ frmMenu::frmMenu() : Form("frmMenu"), mpop(QString::fromUtf8("mpop")) {
     m_tc->installEventFilter(this);
 }
 
-// The program's text is the menu's and the version window's: only their fonts are read. The items' Japanese
-// glyphs come with the program (a few cut from Noto Sans CJK JP; the program's resources are loaded with the
-// icon window), so that the menu reads on a desktop without CJK fonts; the desktop's menu font still draws
-// everything else.
-void frmMenu::useFonts() {
-    platform::UseOnlyFontsFor({mpop.font(), QApplication::font("QLabel"), QApplication::font("QPushButton"),
-                               frm_Version::NameFont(), frm_Version::VersionFont()});
+// The items' Japanese glyphs come with the program (a few cut from Noto Sans CJK JP; the program's resources
+// are loaded with the icon window), so that the menu reads on a desktop without CJK fonts; the desktop's menu
+// font still draws everything else.
+void frmMenu::useJapaneseGlyphs() {
     const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/kavimo-ja.otf"));
     if (id < 0) return;
     for (QMenu* menu : {&mpop, m_tc}) {
@@ -63,7 +58,7 @@ frmMenu& frmMenu::Instance() {
 }
 
 void frmMenu::PopupMenu() {
-    static const bool readable = (useFonts(), true);  // loaded when first needed: start stays lean
+    static const bool readable = (useJapaneseGlyphs(), true);  // loaded when first needed: start stays lean
     (void)readable;
     mpop.exec(QCursor::pos());
 }

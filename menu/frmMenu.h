@@ -45,7 +45,7 @@ class frmMenu : public platform::Form {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void useFonts();
+    void useJapaneseGlyphs();
 };
 
 }  // namespace menu

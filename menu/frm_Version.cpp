@@ -76,12 +76,13 @@ frm_Version::frm_Version() {
     connect(&Command1, &QPushButton::clicked, this, &frm_Version::Command1_Click);
 
     setLabel(Label3, QStringLiteral("Kavimo"));
-    Label3.setFont(NameFont());
+    Label3.setFont(
+        boldSerif({"ＭＳ Ｐ明朝", "MS PMincho", "IPAPMincho", "IPAMincho", "Noto Serif CJK JP"}, 11.25));
     place(Label3, 840, 180, 2055, 285);
 
     Label2[1].setParent(this);  // the members of a control array are made without a parent
     setLabel(Label2[1], QStringLiteral("Version 1.0.1"));
-    Label2[1].setFont(VersionFont());
+    Label2[1].setFont(boldSerif({"Times New Roman", "Liberation Serif", "Nimbus Roman"}, 9.75));
     place(Label2[1], 1515, 525, 1515, 285);
 
     // One etched separator across the whole window, below the name and above the notice: the lines run past
@@ -104,14 +105,6 @@ frm_Version::frm_Version() {
 void frm_Version::ShowModal() {
     frm_Version window;
     window.exec();
-}
-
-QFont frm_Version::NameFont() {
-    return boldSerif({"ＭＳ Ｐ明朝", "MS PMincho", "IPAPMincho", "IPAMincho", "Noto Serif CJK JP"}, 11.25);
-}
-
-QFont frm_Version::VersionFont() {
-    return boldSerif({"Times New Roman", "Liberation Serif", "Nimbus Roman"}, 9.75);
 }
 
 void frm_Version::Form_Load() {

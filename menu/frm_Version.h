@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QDialog>
-#include <QFont>
 #include <QLabel>
 #include <QPoint>
 #include <QPushButton>
@@ -46,9 +45,6 @@ class frm_Version : public QDialog {
 
     // Shows the window modally; returns when it is closed ("OK", Enter, or the close box).
     static void ShowModal();
-    // The faces of the program's name and of its version; the rest is in the desktop's font.
-    static QFont NameFont();
-    static QFont VersionFont();
 
     QPushButton Command1{this};
     QLabel Label3{this};

@@ -3,12 +3,9 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QRawFont>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <csignal>
@@ -16,7 +13,6 @@
 #include <span>
 
 #include "fixture.h"
-#include "menu/frm_Version.h"
 
 using namespace game;
 
@@ -370,33 +366,4 @@ TEST_F(Game, TheProgramsFontHoldsEveryCharacterOfTheMenu) {
         for (const QAction* item : menu->actions())
             for (const QChar c : item->text())
                 EXPECT_TRUE(c.unicode() < 0x80 || font.supportsCharacter(c)) << item->text().toStdString();
-}
-
-// The first menu reads only the fonts the program's text is drawn with, where Qt would read every installed
-// one, and the menu and the version window look exactly as in a process that has read them all (the child).
-TEST_F(Game, TheTextReadsItsFontsAloneAndLooksAsWithEveryFont) {
-    const bool child = qEnvironmentVariableIsSet("KAVIMO_EVERY_FONT");
-    if (child) QFontDatabase::families();
-    start();
-    QImage menu;
-    QTimer::singleShot(300, [&] { menu = menuForm().mpop.grab().toImage(), menuForm().mpop.close(); });
-    menuForm().PopupMenu();
-    const QImage version = menu::frm_Version().grab().toImage();
-    const QString seen = QString("pictures %1 %2 families %3")
-                             .arg(qHashBits(menu.constBits(), menu.sizeInBytes()))
-                             .arg(qHashBits(version.constBits(), version.sizeInBytes()))
-                             .arg(QFontDatabase::families().size());
-    if (child) return (void)std::printf("%s\n", qPrintable(seen));
-
-    QProcess every;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("KAVIMO_EVERY_FONT", "1");
-    every.setProcessEnvironment(environment);
-    every.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Game.*EveryFont"});
-    ASSERT_TRUE(every.waitForFinished(60000));
-    const auto theirs =
-        QRegularExpression("pictures (\\d+ \\d+) families (\\d+)").match(every.readAllStandardOutput());
-    ASSERT_TRUE(theirs.hasMatch()) << seen.toStdString();
-    EXPECT_EQ(seen.section(' ', 1, 2).toStdString(), theirs.captured(1).toStdString());
-    EXPECT_LT(seen.section(' ', 4).toInt(), theirs.captured(2).toInt()) << seen.toStdString();
 }
